@@ -1,0 +1,156 @@
+#pragma once
+
+#include "platform/toolkit/backend.h"
+#include "platform/toolkit/form.h"
+#include "platform/toolkit/message_queue.h"
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace toolkit {
+
+// The application: its windows, the message queue, the main loop and the modal loops, the
+// timers, the dialog keyboard handling and the one place where errors are reported.
+class TApplication : public TComponent {
+public:
+    explicit TApplication(Backend& backend);
+    ~TApplication() override;
+    const char* ClassName() const override { return "TApplication"; }
+
+    std::string Title;
+    void SetIcon(const Picture& icon);
+
+    // Creates a window of class F and loads its description. The first window created is the
+    // main window. Throws DescriptionError (and whatever a component throws while it is set up,
+    // such as ResourceError from a timer); the window is then not kept.
+    template <class F> F* CreateForm(std::string_view description, std::string_view source_name)
+    {
+        auto form = std::make_unique<F>();
+        F* raw = form.get();
+        create_form(std::move(form), description, source_name);
+        return raw;
+    }
+    // Adds a window made by code (message boxes, the file-operation windows).
+    TForm* add_form(std::unique_ptr<TForm> form);
+    // Destroys a window made by code once it is closed.
+    void destroy_form(TForm* form);
+    TForm* MainForm() const { return m_main_form; }
+    const std::vector<std::unique_ptr<TForm>>& forms() const { return m_forms; }
+    TForm* find_form(std::string_view name) const;
+    bool is_live(const TForm* form) const;
+
+    // Shows the main window centred with the focus on its first control, then runs the main
+    // loop until the end flag is set.
+    void Run();
+    // The end request: one quit message goes into the queue; a second request before the loop
+    // takes it changes nothing. Returns at once.
+    void Terminate();
+    // The end flag.
+    bool Terminated() const { return m_terminated; }
+    // The session ends (SIGTERM, or the end of a headless script): the end flag is set at once.
+    void end_session();
+
+    // Takes and handles one message, one timer tick, or waits for the next of them.
+    void handle_one();
+
+    // Runs `window` modally: disables every other visible and enabled window, shows it, runs
+    // the loop until it has a result (cancel once the end flag is set), hides it, enables exactly
+    // the windows it disabled and gives activation and focus back. `becomes_active_form`: the
+    // window becomes the application's focused window and its activation handler runs.
+    int run_modal(TForm& window, bool becomes_active_form);
+
+    // Error reporting: the error box, with the message, "." added by the rule, the title as
+    // caption, one OK button and the stop icon. The program goes on afterwards.
+    void HandleException(std::exception_ptr error);
+    void ShowException(const std::string& message);
+    static std::string box_text(const std::string& message);
+
+    // A message box with the given buttons, run modally; returns the index of the button
+    // pressed, or `cancel_index` when the box is closed or the end flag is set.
+    struct BoxButton {
+        std::string caption;
+        int result;
+    };
+    int message_box(const std::string& text, const std::string& caption, BoxIcon icon,
+        const std::vector<BoxButton>& buttons, int focused = 0, int cancel_result = mrCancel,
+        bool deliver_timers = true);
+
+    // Dialog keyboard handling for a key aimed at `window`. Returns true when the key was
+    // consumed (navigation, a button pressed, an accelerator, a key dropped because the window
+    // is disabled); false leaves the key to the focused control's own editing.
+    bool handle_key(TForm& window, const KeyEvent& key);
+    // A user's click: ignored on a disabled or hidden control or window.
+    void user_click(TControl& control);
+    // Shows a window: centred on the screen at its first showing, where it was left afterwards.
+    void show_form(TForm& window, bool modal);
+    // The user closed a window with its close box.
+    void user_close(TForm& window);
+
+    // The window that has the keyboard activation (a message box over the settings window, for
+    // instance), and the application's focused window, which message boxes never change.
+    TForm* active_window() const { return m_active_window; }
+    TForm* active_form() const { return m_active_form; }
+    bool is_program_active() const { return m_program_active; }
+
+    // Runs when a settings-change announcement arrives, before anything else is done with it.
+    std::function<void()> OnSettingsChange;
+
+    MessageQueue& queue() { return m_queue; }
+    Backend& backend() { return m_backend; }
+    ScreenInfo screen() const { return m_backend.screen(); }
+    LocalTime local_time() const { return m_backend.local_time(); }
+
+    // Timers. `arm` throws ResourceError when the back-end's limit is reached.
+    void arm_timer(TTimer& timer);
+    void disarm_timer(TTimer& timer);
+    void stop_all_timers();
+    std::optional<std::int64_t> next_timer_due() const;
+
+    // While work runs on other threads (the file-operation service), the headless back-end
+    // waits for their posts instead of reading its script.
+    class BackgroundWork {
+    public:
+        explicit BackgroundWork(TApplication& app);
+        ~BackgroundWork();
+        BackgroundWork(const BackgroundWork&) = delete;
+        BackgroundWork& operator=(const BackgroundWork&) = delete;
+
+    private:
+        TApplication& m_app;
+    };
+    int background_work() const { return m_background_work; }
+
+private:
+    void create_form(std::unique_ptr<TForm> form, std::string_view description, std::string_view source_name);
+    void dispatch(Message& message);
+    bool fire_due_timer();
+    void settings_change();
+    void press(TControl& control);
+    void move_focus(TForm& window, bool forward);
+    bool accelerator(TForm& window, const std::string& character);
+    void activate(TForm* window);
+
+    Backend& m_backend;
+    MessageQueue m_queue;
+    std::vector<std::unique_ptr<TForm>> m_forms;
+    TForm* m_main_form = nullptr;
+    TForm* m_active_window = nullptr;
+    TForm* m_active_form = nullptr;
+    bool m_program_active = true;
+    bool m_terminated = false;
+    bool m_quit_posted = false;
+    int m_modal_depth = 0;
+    int m_timers_blocked = 0;
+    int m_background_work = 0;
+    std::vector<TTimer*> m_timers;
+};
+
+// The program's one application object, set while it exists.
+extern TApplication* Application;
+
+} // namespace toolkit
