@@ -53,6 +53,7 @@ TApplication::~TApplication()
         m_backend.destroy(*f);
     m_forms.clear();
     signals::uninstall();
+    m_backend.detach();
     if (Application == this)
         Application = nullptr;
 }
@@ -407,6 +408,33 @@ bool TApplication::handle_key(TForm& window, const KeyEvent& key)
             return true;
         }
         return false;
+    default:
+        return false;
+    }
+}
+
+bool TApplication::is_dialog_key(const TForm& window, const KeyEvent& key) const
+{
+    if (!window.Enabled() || !window.Visible())
+        return true;
+    const TControl* focus = window.ActiveControl();
+    const bool on_button = is_button(focus) || is_check_box(focus);
+    switch (key.key) {
+    case Key::Tab:
+        return !key.ctrl && !key.alt;
+    case Key::Escape:
+    case Key::Enter:
+        return true;
+    case Key::F4:
+        return key.alt;
+    case Key::Space:
+    case Key::Left:
+    case Key::Up:
+    case Key::Right:
+    case Key::Down:
+        return on_button;
+    case Key::Character:
+        return !key.ctrl && (key.alt || on_button);
     default:
         return false;
     }

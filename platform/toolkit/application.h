@@ -84,6 +84,9 @@ public:
     // consumed (navigation, a button pressed, an accelerator, a key dropped because the window
     // is disabled); false leaves the key to the focused control's own editing.
     bool handle_key(TForm& window, const KeyEvent& key);
+    // Whether handle_key would consume the key, decided without acting on it: a back-end whose
+    // controls edit text themselves posts these keys and leaves the others to the control.
+    bool is_dialog_key(const TForm& window, const KeyEvent& key) const;
     // A user's click: ignored on a disabled or hidden control or window.
     void user_click(TControl& control);
     // Shows a window: centred on the screen at its first showing, where it was left afterwards.

@@ -29,6 +29,8 @@ public:
 
     // Called once the application exists, before any window is created.
     virtual void attach(TApplication& application) = 0;
+    // Called as the application goes away; the back-end no longer refers to it.
+    virtual void detach() { }
 
     virtual ScreenInfo screen() const = 0;
     // Width in pixels of a line of text in the given font (layout of message boxes).

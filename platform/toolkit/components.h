@@ -214,12 +214,12 @@ private:
 };
 
 // The stop, question and other icons of message boxes.
-enum class BoxIcon { None, Stop, Question, Information };
+enum class BoxIcon { NoIcon, Stop, Question, Information };
 
 class TIconImage : public TControl {
 public:
     const char* ClassName() const override { return "TIconImage"; }
-    BoxIcon icon = BoxIcon::None;
+    BoxIcon icon = BoxIcon::NoIcon;
 };
 
 // A timer of the application's own timer list. It runs while it is enabled, has an interval

@@ -124,7 +124,7 @@ private:
     TControl* m_active_control = nullptr;
     bool m_message_box = false;
     std::string m_message_text;
-    BoxIcon m_message_icon = BoxIcon::None;
+    BoxIcon m_message_icon = BoxIcon::NoIcon;
     std::vector<std::unique_ptr<TComponent>> m_components;
     std::map<std::string, TNotifyEvent> m_handlers;
     std::map<std::string, FieldBinder> m_fields;

@@ -50,8 +50,8 @@ std::unique_ptr<TForm> build_message_box(TApplication& app, const std::string& t
     constexpr int button_width = 75;
     constexpr int button_height = 23;
     constexpr int button_gap = 6;
-    const int text_left = icon == BoxIcon::None ? margin : margin + icon_size + 10;
-    const int content_height = std::max(icon == BoxIcon::None ? 0 : icon_size, text_height);
+    const int text_left = icon == BoxIcon::NoIcon ? margin : margin + icon_size + 10;
+    const int content_height = std::max(icon == BoxIcon::NoIcon ? 0 : icon_size, text_height);
     const int buttons_width = static_cast<int>(buttons.size()) * (button_width + button_gap) - button_gap;
     const int width = std::max({ text_left + text_width + margin + 4, buttons_width + 2 * margin, 120 });
     const int buttons_top = margin + content_height + 14;
@@ -63,7 +63,7 @@ std::unique_ptr<TForm> build_message_box(TApplication& app, const std::string& t
     form->SetClientSize(width, height);
     MessageBoxBuilder::mark(*form, text, icon);
 
-    if (icon != BoxIcon::None) {
+    if (icon != BoxIcon::NoIcon) {
         auto image = std::make_unique<TIconImage>();
         image->Name = "Icon";
         image->icon = icon;

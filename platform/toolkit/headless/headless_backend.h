@@ -56,7 +56,7 @@ private:
 struct BoxRecord {
     std::string caption;
     std::string text;
-    BoxIcon icon = BoxIcon::None;
+    BoxIcon icon = BoxIcon::NoIcon;
     std::vector<std::string> buttons;
     std::string focused; // caption of the button that had the focus when it opened
 };
@@ -80,6 +80,7 @@ public:
     const std::vector<std::string>& shown() const { return m_shown; }
 
     void attach(TApplication& application) override { m_app = &application; }
+    void detach() override { m_app = nullptr; }
     ScreenInfo screen() const override { return m_screen; }
     int text_width(const std::string& text, const Font& font) const override;
     std::int64_t monotonic_ms() const override { return m_now; }
