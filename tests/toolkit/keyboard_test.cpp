@@ -109,3 +109,32 @@ TEST(Keyboard, ProgramClickRunsEvenWhenDisabled_UserClickDoesNot)
     a.run();
     EXPECT_EQ(go, 1);
 }
+
+TEST(Keyboard, BackEndsKnowWhichKeysTheDialogHandlingTakes)
+{
+    // A back-end whose fields edit text themselves posts only the keys for which is_dialog_key
+    // says yes; if that disagreed with handle_key, keys would be lost or typed twice.
+    const std::vector<KeyEvent> keys = {
+        { Key::Tab, "", false, false, false }, { Key::Tab, "", true, false, false }, { Key::Tab, "", false, true, false },
+        { Key::Enter, "", false, false, false }, { Key::Space, "", false, false, false }, { Key::Escape, "", false, false, false },
+        { Key::Left, "", false, false, false }, { Key::Down, "", false, false, false }, { Key::F4, "", false, false, true },
+        { Key::F4, "", false, false, false }, { Key::Backspace, "", false, false, false }, { Key::Home, "", false, false, false },
+        KeyEvent::character("x"), KeyEvent::character("g", true), KeyEvent::character("ä"),
+        { Key::Character, "c", false, true, false },
+    };
+    for (const char* focus : { "Button1", "Edit1" }) {
+        for (const auto& key : keys) {
+            SCOPED_TRACE(std::string(focus) + " key " + std::to_string(static_cast<int>(key.key)) + " " + key.text);
+            App a;
+            a.main->on_click1 = [] { };
+            bool agreed = false;
+            a.script().call([&] {
+                a.main->SetActiveControl(a.main->find_control(focus));
+                const bool predicted = a.app->is_dialog_key(*a.main, key);
+                agreed = predicted == a.app->handle_key(*a.main, key);
+            });
+            a.run();
+            EXPECT_TRUE(agreed);
+        }
+    }
+}
