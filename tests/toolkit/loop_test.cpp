@@ -1,6 +1,7 @@
 #include "test_form.h"
 
 #include "platform/toolkit/errors.h"
+#include "platform/toolkit/settings_watch.h"
 
 #include <atomic>
 #include <csignal>
@@ -169,4 +170,30 @@ TEST(Timers, ArmingFailsWhenNoTimerIsLeftAndTheTimerStaysOff)
     }
     EXPECT_FALSE(extra.Enabled());
     EXPECT_FALSE(extra.is_running());
+}
+
+TEST(SettingsWatch, WritingTheWatchedFileAnnouncesAChange)
+{
+    char folder[] = "/tmp/siirtolux-watch-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/locale.conf";
+    MessageQueue queue;
+    {
+        SettingsFileWatch watch(queue, file);
+        ASSERT_TRUE(watch.is_watching());
+        // Another file in the same folder is no announcement.
+        FILE* other = fopen((std::string(folder) + "/other").c_str(), "w");
+        fclose(other);
+        FILE* f = fopen(file.c_str(), "w");
+        fputs("LC_TIME=fi_FI.UTF-8\n", f);
+        fclose(f);
+        pollfd p { queue.wake_fd(), POLLIN, 0 };
+        ASSERT_EQ(poll(&p, 1, 5000), 1);
+        const auto m = queue.take();
+        ASSERT_TRUE(m.has_value());
+        EXPECT_EQ(m->kind, Message::Kind::SettingsChange);
+    }
+    std::remove(file.c_str());
+    std::remove((std::string(folder) + "/other").c_str());
+    rmdir(folder);
 }
