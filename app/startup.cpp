@@ -1,10 +1,15 @@
 #include "app/startup.h"
 
+#include "backup/clock_settings.h"
+#include "platform/regional/locale_sources.h"
 #include "platform/toolkit/application.h"
+#include "platform/toolkit/settings_watch.h"
+#include "platform/toolkit/pictures/pictures.h"
 #include "ui/descriptions.h"
 #include "ui/unit1.h"
 #include "ui/unit2.h"
 
+#include <algorithm>
 #include <cxxabi.h>
 #include <memory>
 #include <typeinfo>
@@ -12,9 +17,36 @@
 namespace app {
 
 namespace {
-    void read_regional_settings() { }
+    void read_regional_settings() { backup::LoadDateTimeSettings(); }
 
-    void register_picture_kinds() { }
+    toolkit::Picture to_picture(toolkit::pictures::Image image)
+    {
+        return { image.width, image.height, std::move(image.rgba) };
+    }
+
+    std::span<const std::uint8_t> bytes_of(std::string_view s)
+    {
+        return { reinterpret_cast<const std::uint8_t*>(s.data()), s.size() };
+    }
+
+    void register_picture_kinds()
+    {
+        using namespace toolkit;
+        PictureKinds::register_kind({ "TJPEGImage", { "jpeg", "jpg" }, "JPEG Image File",
+            [](std::span<const std::uint8_t> b) { return to_picture(pictures::decode_jpeg(b)); } });
+        PictureKinds::register_kind({ "TBitmap", { "bmp" }, "Bitmaps",
+            [](std::span<const std::uint8_t> b) { return to_picture(pictures::decode_bmp(b)); } });
+    }
+
+    // The program icon for the windows' task-bar entries: its largest image.
+    void set_program_icon(toolkit::TApplication& application)
+    {
+        auto images = toolkit::pictures::decode_ico(bytes_of(embedded::program_icon()));
+        const auto largest = std::max_element(images.begin(), images.end(),
+            [](const auto& a, const auto& b) { return a.width < b.width; });
+        if (largest != images.end())
+            application.SetIcon(to_picture(std::move(*largest)));
+    }
 
     std::string type_name(const std::exception& e)
     {
@@ -41,7 +73,10 @@ int run(toolkit::Backend& backend, const Descriptions& descriptions)
     read_regional_settings();
     register_picture_kinds();
     application.OnSettingsChange = read_regional_settings;
+    const toolkit::SettingsFileWatch locale_settings_watch(
+        application.queue(), regional::LocaleSources::from_environment().locale_conf_path);
     application.Title = "Siirtolux 1.0";
+    set_program_icon(application);
 
     // No message is taken from the queue until both windows exist, so no tick can reach a
     // handler of a window that is not there yet.

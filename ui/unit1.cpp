@@ -2,6 +2,8 @@
 
 #include "ui/unit2.h"
 
+#include "backup/clock.h"
+
 namespace ui {
 
 TForm1* Form1 = nullptr;
@@ -36,7 +38,7 @@ TForm1::TForm1()
     bind_handler("BitBtn3Click", &TForm1::BitBtn3Click);
 }
 
-void TForm1::Timer1Timer(toolkit::TObject*) { }
+void TForm1::Timer1Timer(toolkit::TObject*) { backup::clock_tick(*Edit1, *AsetuksetLomake->Edit2); }
 
 void TForm1::BitBtn2Click(toolkit::TObject*) { }
 

@@ -1,5 +1,7 @@
 #include "ui/unit2.h"
 
+#include "backup/clock.h"
+
 namespace ui {
 
 TAsetuksetLomake* AsetuksetLomake = nullptr;
@@ -25,7 +27,7 @@ TAsetuksetLomake::TAsetuksetLomake()
 
 void TAsetuksetLomake::Button1Click(toolkit::TObject*) { }
 
-void TAsetuksetLomake::FormActivate(toolkit::TObject*) { }
+void TAsetuksetLomake::FormActivate(toolkit::TObject*) { Edit1->SetText(backup::current_date_time_text()); }
 
 void TAsetuksetLomake::Button2Click(toolkit::TObject*) { Close(); }
 

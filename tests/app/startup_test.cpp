@@ -82,10 +82,13 @@ TEST(Startup, FailureWhileCreatingTheWindowsShowsApplicationErrorAndExitsWithOne
     const auto builtin = app::builtin_descriptions();
     std::string broken_main(builtin.main_window);
     broken_main.insert(broken_main.find("  ClientSize"), "  Colour 3\n");
+    std::string corrupt_logo(builtin.main_window);
+    corrupt_logo.replace(corrupt_logo.find("FF D8 FF"), 2, "00"); // the JPEG loses its start marker
     // clang-format off
     const struct { const char* what; std::string main; int timer_limit; const char* text; } cases[] = {
         { "bad description", broken_main, 1000,
           "DescriptionError: unit1.form:4: unknown property Colour of TForm1." },
+        { "corrupt logo", corrupt_logo, 1000, nullptr },
         { "no timer left",   std::string(builtin.main_window), 0,
           "ResourceError: Not enough timers available." },
     };
@@ -98,9 +101,36 @@ TEST(Startup, FailureWhileCreatingTheWindowsShowsApplicationErrorAndExitsWithOne
         EXPECT_EQ(app::run(backend, { c.main, builtin.settings_window }), 1);
         ASSERT_EQ(backend.boxes().size(), 1u);
         EXPECT_EQ(backend.boxes()[0].caption, "Application Error");
-        EXPECT_EQ(backend.boxes()[0].text, c.text);
+        if (c.text)
+            EXPECT_EQ(backend.boxes()[0].text, c.text);
+        else
+            EXPECT_EQ(backend.boxes()[0].text.rfind("DescriptionError: unit1.form:30: cannot read the TJPEGImage picture", 0), 0u)
+                << backend.boxes()[0].text;
         EXPECT_EQ(backend.boxes()[0].icon, toolkit::BoxIcon::Stop);
         // Only the box was ever shown.
         EXPECT_EQ(backend.shown(), std::vector<std::string> { "MessageBox" });
     }
+}
+
+TEST(Startup, PicturesComeFromTheDescriptionDecoded)
+{
+    HeadlessBackend backend;
+    backend.script().call([] {
+        const auto& logo = ui::Form1->Image1->picture();
+        EXPECT_EQ(logo.width, 37);
+        EXPECT_EQ(logo.height, 37);
+        // clang-format off
+        const struct { toolkit::TBitBtn* button; int width; int height; } glyphs[] = {
+            { ui::Form1->BitBtn1, 36, 18 }, { ui::Form1->BitBtn2, 32, 16 }, { ui::Form1->BitBtn4, 32, 16 },
+        };
+        // clang-format on
+        for (const auto& g : glyphs) {
+            SCOPED_TRACE(g.button->Name);
+            EXPECT_EQ(g.button->glyph().width, g.width);
+            EXPECT_EQ(g.button->glyph().height, g.height);
+            EXPECT_EQ(g.button->NumGlyphs(), 2);
+        }
+        EXPECT_TRUE(ui::Form1->BitBtn3->glyph().empty());
+    });
+    EXPECT_EQ(app::run(backend), 0);
 }
