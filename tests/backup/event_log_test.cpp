@@ -2,6 +2,7 @@
 #include "platform/files/errors.h"
 #include "platform/files/executable.h"
 #include "platform/toolkit/errors.h"
+#include "tests/child_process.h"
 #include "tests/files/temporary_folder.h"
 
 #include <csignal>
@@ -39,44 +40,23 @@ struct ProgramFolder {
 // returns the message of the error it raised, "" when it raised none.
 std::string save_in_child(const std::function<void()>& save, bool as_nobody, rlim_t size_limit = RLIM_INFINITY)
 {
-    int pipe_fds[2];
-    if (::pipe(pipe_fds) != 0)
-        return "no pipe";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipe_fds[0]);
-        std::string result;
-        if (as_nobody) {
-            const passwd* nobody = ::getpwnam("nobody");
-            const uid_t uid = nobody ? nobody->pw_uid : 65534;
-            const gid_t gid = nobody ? nobody->pw_gid : 65534;
-            if (::setgroups(0, nullptr) != 0 || ::setresgid(gid, gid, gid) != 0 || ::setresuid(uid, uid, uid) != 0)
-                result = "cannot become nobody";
-        }
-        if (size_limit != RLIM_INFINITY) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit { size_limit, size_limit };
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
-        if (result.empty()) {
+    const auto limit_size = [size_limit] {
+        if (size_limit == RLIM_INFINITY)
+            return;
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit { size_limit, size_limit };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    return run_in_child(
+        [&]() -> std::string {
             try {
                 save();
             } catch (const std::exception& e) {
-                result = e.what();
+                return e.what();
             }
-        }
-        [[maybe_unused]] const ssize_t n = ::write(pipe_fds[1], result.data(), result.size());
-        ::_exit(0);
-    }
-    ::close(pipe_fds[1]);
-    std::string result;
-    char buffer[512];
-    ssize_t n;
-    while ((n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0)
-        result.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipe_fds[0]);
-    ::waitpid(child, nullptr, 0);
-    return result;
+            return "";
+        },
+        as_nobody, limit_size);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/files/replace_file.h"
 
 #include "platform/files/errors.h"
+#include "tests/child_process.h"
 #include "tests/files/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -59,42 +60,11 @@ std::string outcome_of(const std::function<void()>& save)
     }
 }
 
-// Runs `save` in a forked child after `prepare`, and returns its outcome. Root ignores
-// permission bits, so a root child first becomes `nobody`; a child of another user runs as that
-// user, whom the same permission bits stop.
+// Runs `save` in a forked child (see run_in_child) and returns its outcome.
 std::string outcome_in_child(
     const std::function<void()>& save, bool as_nobody, const std::function<void()>& prepare = [] {})
 {
-    int pipe_fds[2];
-    if (::pipe(pipe_fds) != 0)
-        return "no pipe";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipe_fds[0]);
-        std::string result;
-        prepare();
-        if (as_nobody && ::geteuid() == 0) {
-            const passwd* nobody = ::getpwnam("nobody");
-            const uid_t uid = nobody ? nobody->pw_uid : 65534;
-            const gid_t gid = nobody ? nobody->pw_gid : 65534;
-            if (::setgroups(0, nullptr) != 0 || ::setresgid(gid, gid, gid) != 0
-                || ::setresuid(uid, uid, uid) != 0)
-                result = "cannot become nobody";
-        }
-        if (result.empty())
-            result = outcome_of(save);
-        (void)!::write(pipe_fds[1], result.data(), result.size());
-        ::_exit(0);
-    }
-    ::close(pipe_fds[1]);
-    std::string result;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0;)
-        result.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipe_fds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return result;
+    return run_in_child([&] { return outcome_of(save); }, as_nobody, prepare);
 }
 
 class ReplaceFile : public ::testing::Test {

@@ -335,22 +335,14 @@ namespace {
         TIconImage& m_icon;
     };
 
-    class ButtonView final : public Linked<Fl_Widget> {
+    // A control the user presses with the mouse: the click counts when the button is let go
+    // over it, unless an error cancelled the capture meanwhile. The click goes to the toolkit's
+    // queue as a message; focus changes only repaint.
+    class PressableView : public Linked<Fl_Widget> {
     public:
-        ButtonView(FltkBackend& b, TButton& button, Rect r)
-            : Linked(b, button, r)
-            , m_button(button)
-            , m_bitbtn(dynamic_cast<TBitBtn*>(&button))
+        PressableView(FltkBackend& b, TControl& control, Rect r)
+            : Linked(b, control, r)
         {
-        }
-        void sync() override
-        {
-            if (m_bitbtn && !m_bitbtn->glyph().empty()) {
-                const int cells = m_bitbtn->NumGlyphs();
-                m_cells[0] = make_image(m_bitbtn->glyph(), 0, cells, true);
-                m_cells[1] = cells > 1 ? make_image(m_bitbtn->glyph(), 1, cells, true) : nullptr;
-            }
-            sync_common();
         }
         int handle(int event) override
         {
@@ -370,11 +362,11 @@ namespace {
                 }
                 return 1;
             case FL_RELEASE: {
-                const bool click = m_pressed && m_generation == g_capture_generation && Fl::event_inside(this);
+                const bool click = is_down() && Fl::event_inside(this);
                 m_pressed = false;
                 redraw();
                 if (click)
-                    post_click(m_button);
+                    post_click(m_control);
                 return 1;
             }
             case FL_FOCUS:
@@ -388,9 +380,36 @@ namespace {
                 return Fl_Widget::handle(event);
             }
         }
+
+    protected:
+        bool is_down() const { return m_pressed && m_inside && m_generation == g_capture_generation; }
+
+    private:
+        bool m_pressed = false;
+        bool m_inside = false;
+        int m_generation = 0;
+    };
+
+    class ButtonView final : public PressableView {
+    public:
+        ButtonView(FltkBackend& b, TButton& button, Rect r)
+            : PressableView(b, button, r)
+            , m_button(button)
+            , m_bitbtn(dynamic_cast<TBitBtn*>(&button))
+        {
+        }
+        void sync() override
+        {
+            if (m_bitbtn && !m_bitbtn->glyph().empty()) {
+                const int cells = m_bitbtn->NumGlyphs();
+                m_cells[0] = make_image(m_bitbtn->glyph(), 0, cells, true);
+                m_cells[1] = cells > 1 ? make_image(m_bitbtn->glyph(), 1, cells, true) : nullptr;
+            }
+            sync_common();
+        }
         void draw() override
         {
-            const bool down = m_pressed && m_inside && m_generation == g_capture_generation;
+            const bool down = is_down();
             draw_bevel(x(), y(), w(), h(), down);
             set_font(m_backend, m_button.font());
             const bool enabled = m_button.Enabled();
@@ -416,44 +435,16 @@ namespace {
         TButton& m_button;
         TBitBtn* m_bitbtn;
         std::unique_ptr<Fl_RGB_Image> m_cells[2];
-        bool m_pressed = false;
-        bool m_inside = false;
-        int m_generation = 0;
     };
 
-    class CheckView final : public Linked<Fl_Widget> {
+    class CheckView final : public PressableView {
     public:
         CheckView(FltkBackend& b, TCheckBox& check, Rect r)
-            : Linked(b, check, r)
+            : PressableView(b, check, r)
             , m_check(check)
         {
         }
         void sync() override { sync_common(); }
-        int handle(int event) override
-        {
-            switch (event) {
-            case FL_PUSH:
-                m_pressed = true;
-                m_generation = g_capture_generation;
-                return 1;
-            case FL_DRAG:
-                return 1;
-            case FL_RELEASE:
-                if (m_pressed && m_generation == g_capture_generation && Fl::event_inside(this))
-                    post_click(m_check);
-                m_pressed = false;
-                return 1;
-            case FL_FOCUS:
-            case FL_UNFOCUS:
-                redraw();
-                return 1;
-            case FL_ENTER:
-            case FL_LEAVE:
-                return 1;
-            default:
-                return Fl_Widget::handle(event);
-            }
-        }
         void draw() override
         {
             fl_color(face_colour);
@@ -490,8 +481,6 @@ namespace {
 
     private:
         TCheckBox& m_check;
-        bool m_pressed = false;
-        int m_generation = 0;
     };
 
     class ProgressView final : public Linked<Fl_Progress> {
