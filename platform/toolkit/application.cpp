@@ -250,12 +250,10 @@ int TApplication::run_modal(TForm& w, bool becomes_active_form)
             disabled.push_back(f.get());
         }
     ++w.m_modal_depth;
-    ++m_modal_depth;
 
     // Whatever ends the loop, the window is hidden and the program's state is given back.
     ScopeExit restore { [&] {
         --w.m_modal_depth;
-        --m_modal_depth;
         w.Hide();
         for (TForm* f : disabled)
             if (is_live(f))

@@ -147,7 +147,6 @@ private:
     bool m_program_active = true;
     bool m_terminated = false;
     bool m_quit_posted = false;
-    int m_modal_depth = 0;
     int m_timers_blocked = 0;
     int m_background_work = 0;
     std::vector<TTimer*> m_timers;

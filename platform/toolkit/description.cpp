@@ -3,7 +3,6 @@
 #include "platform/toolkit/errors.h"
 #include "platform/toolkit/form.h"
 
-#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
