@@ -3,6 +3,7 @@
 #include "ui/unit2.h"
 
 #include "backup/clock.h"
+#include "backup/copy_command.h"
 
 namespace ui {
 
@@ -40,12 +41,20 @@ TForm1::TForm1()
 
 void TForm1::Timer1Timer(toolkit::TObject*) { backup::clock_tick(*Edit1, *AsetuksetLomake->Edit2); }
 
-void TForm1::BitBtn2Click(toolkit::TObject*) { }
+void TForm1::BitBtn2Click(toolkit::TObject*)
+{
+    backup::run_copy({ *Edit1, *Edit2, *Edit3, *ListBox1, *BitBtn2, *AsetuksetLomake->CheckBox2 });
+}
 
 // How the settings window was closed does not matter here.
 void TForm1::BitBtn4Click(toolkit::TObject*) { AsetuksetLomake->ShowModal(); }
 
-void TForm1::Timer2Timer(toolkit::TObject*) { }
+// A click made by the program runs the copy although "Kopioi" is disabled.
+void TForm1::Timer2Timer(toolkit::TObject*)
+{
+    if (m_scheduled_start.is_due(AsetuksetLomake->Edit1->Text(), Edit1->Text()))
+        BitBtn2->Click();
+}
 
 // "Lisää" is never visible, so nothing can click it.
 void TForm1::BitBtn3Click(toolkit::TObject*) { }

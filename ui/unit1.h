@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backup/scheduled_start.h"
 #include "platform/toolkit/form.h"
 
 namespace ui {
@@ -37,6 +38,10 @@ public:
     void BitBtn4Click(toolkit::TObject* Sender);
     void Timer2Timer(toolkit::TObject* Sender);
     void BitBtn3Click(toolkit::TObject* Sender);
+
+private:
+    // What the poll remembers so that one start time runs one copy.
+    backup::ScheduledStart m_scheduled_start;
 };
 
 extern TForm1* Form1;

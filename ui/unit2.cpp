@@ -1,6 +1,9 @@
 #include "ui/unit2.h"
 
 #include "backup/clock.h"
+#include "backup/copy_command.h"
+#include "backup/scheduled_start.h"
+#include "ui/unit1.h"
 
 namespace ui {
 
@@ -25,12 +28,15 @@ TAsetuksetLomake::TAsetuksetLomake()
     bind_handler("Button3Click", &TAsetuksetLomake::Button3Click);
 }
 
-void TAsetuksetLomake::Button1Click(toolkit::TObject*) { }
+void TAsetuksetLomake::Button1Click(toolkit::TObject*)
+{
+    backup::arm_scheduled_start(*Form1->BitBtn2, *Form1->ListBox1, *Edit1, *Form1->Timer2);
+}
 
 void TAsetuksetLomake::FormActivate(toolkit::TObject*) { Edit1->SetText(backup::current_date_time_text()); }
 
 void TAsetuksetLomake::Button2Click(toolkit::TObject*) { Close(); }
 
-void TAsetuksetLomake::Button3Click(toolkit::TObject*) { }
+void TAsetuksetLomake::Button3Click(toolkit::TObject*) { backup::run_delete(*Edit3); }
 
 } // namespace ui
