@@ -1,0 +1,175 @@
+#include "platform/fileops/file_copy.h"
+
+#include "platform/files/errors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <random>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fileops {
+
+namespace {
+    thread_local CopyMethod g_last_method = CopyMethod::ReadWrite;
+
+    class Fd {
+    public:
+        explicit Fd(int fd = -1)
+            : m_fd(fd)
+        {
+        }
+        ~Fd()
+        {
+            if (m_fd >= 0)
+                ::close(m_fd);
+        }
+        Fd(const Fd&) = delete;
+        Fd& operator=(const Fd&) = delete;
+        int get() const { return m_fd; }
+        void reset(int fd)
+        {
+            if (m_fd >= 0)
+                ::close(m_fd);
+            m_fd = fd;
+        }
+
+    private:
+        int m_fd;
+    };
+
+    // Errors after which copy_file_range gives way to read and write.
+    bool falls_back(int e) { return e == EXDEV || e == EINVAL || e == ENOSYS || e == EOPNOTSUPP || e == EPERM; }
+
+    bool read_write(int in, int out, const std::function<bool(std::uint64_t)>& progress)
+    {
+        g_last_method = CopyMethod::ReadWrite;
+        std::vector<char> buffer(1 << 20);
+        while (true) {
+            const ssize_t n = ::read(in, buffer.data(), buffer.size());
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw files::SystemError("Cannot read file", "", errno);
+            }
+            if (n == 0)
+                return true;
+            for (ssize_t done = 0; done < n;) {
+                const ssize_t w = ::write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
+                if (w < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    throw files::SystemError("Cannot write file", "", errno);
+                }
+                done += w;
+            }
+            if (progress && !progress(static_cast<std::uint64_t>(n)))
+                return false;
+        }
+    }
+
+    std::string random_suffix()
+    {
+        static thread_local std::mt19937_64 generator(std::random_device {}());
+        static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+        std::string s;
+        for (int i = 0; i < 12; ++i)
+            s += digits[generator() % 36];
+        return s;
+    }
+} // namespace
+
+CopyMethod last_copy_method() { return g_last_method; }
+
+bool copy_contents(int in, int out, std::uint64_t size, const std::function<bool(std::uint64_t)>& progress)
+{
+    if (::ioctl(out, FICLONE, in) == 0) {
+        g_last_method = CopyMethod::Clone;
+        return !progress || progress(size);
+    }
+    g_last_method = CopyMethod::CopyFileRange;
+    bool first = true;
+    while (true) {
+        // Progress is told in slices, so that a stop is heard within a moment.
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 64u << 20, 0);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (first && falls_back(errno))
+                return read_write(in, out, progress);
+            throw files::SystemError("Cannot copy file", "", errno);
+        }
+        if (n == 0) {
+            // A first call that copies nothing from a file that is not empty (some special file
+            // systems report a size they cannot hand over this way) falls back too.
+            if (first && size > 0)
+                return read_write(in, out, progress);
+            return true;
+        }
+        first = false;
+        if (progress && !progress(static_cast<std::uint64_t>(n)))
+            return false;
+    }
+}
+
+bool copy_file(const std::string& source_path, int folder_fd, const std::string& name, bool replace,
+    const std::function<bool(std::uint64_t)>& progress)
+{
+    Fd in(::open(source_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (in.get() < 0)
+        throw files::SystemError("Cannot open file", source_path, errno);
+    struct stat st {};
+    if (::fstat(in.get(), &st) != 0)
+        throw files::SystemError("Cannot read file", source_path, errno);
+    if (!S_ISREG(st.st_mode))
+        throw files::SystemError("Not a regular file", source_path, EINVAL);
+    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+
+    const mode_t mode = st.st_mode & 07777;
+    // An unnamed file where the file system has them; else a temporary name in the same folder.
+    Fd out(replace ? -1 : ::openat(folder_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    std::string temporary;
+    if (out.get() < 0) {
+        for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {
+            temporary = std::string(temporary_prefix) + random_suffix() + ".tmp";
+            const int fd = ::openat(folder_fd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd >= 0)
+                out.reset(fd);
+            else if (errno != EEXIST)
+                throw files::SystemError("Cannot create file", name, errno);
+        }
+        if (out.get() < 0)
+            throw files::SystemError("Cannot create file", name, EEXIST);
+    }
+    auto discard = [&] {
+        if (!temporary.empty())
+            ::unlinkat(folder_fd, temporary.c_str(), 0);
+    };
+    try {
+        if (!copy_contents(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size), progress)) {
+            discard();
+            return false;
+        }
+        const timespec times[2] = { st.st_atim, st.st_mtim };
+        if (::fchmod(out.get(), mode) != 0 || ::futimens(out.get(), times) != 0)
+            throw files::SystemError("Cannot set the attributes of", name, errno);
+        if (temporary.empty()) {
+            const std::string proc = "/proc/self/fd/" + std::to_string(out.get());
+            if (::linkat(AT_FDCWD, proc.c_str(), folder_fd, name.c_str(), AT_SYMLINK_FOLLOW) != 0)
+                throw files::SystemError("Cannot create file", name, errno);
+        } else if (replace) {
+            if (::renameat(folder_fd, temporary.c_str(), folder_fd, name.c_str()) != 0)
+                throw files::SystemError("Cannot create file", name, errno);
+        } else if (::renameat2(folder_fd, temporary.c_str(), folder_fd, name.c_str(), RENAME_NOREPLACE) != 0) {
+            throw files::SystemError("Cannot create file", name, errno);
+        }
+    } catch (...) {
+        discard();
+        throw;
+    }
+    return true;
+}
+
+} // namespace fileops
