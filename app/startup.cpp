@@ -85,9 +85,10 @@ int run(toolkit::Backend& backend, const Descriptions& descriptions)
         ui::AsetuksetLomake
             = application.CreateForm<ui::TAsetuksetLomake>(descriptions.settings_window, "unit2.form");
     } catch (const std::exception& e) {
+        // No tick may reach a handler of a window that was only half made.
         application.stop_all_timers();
         application.message_box(describe_startup_error(e), "Application Error", toolkit::BoxIcon::Stop,
-            { { "OK", toolkit::mrOk } }, 0, toolkit::mrOk, false);
+            { { "OK", toolkit::mrOk } }, 0, toolkit::mrOk);
         ui::Form1 = nullptr;
         ui::AsetuksetLomake = nullptr;
         return 1;

@@ -1,5 +1,6 @@
 #include "platform/fileops/file_copy.h"
 
+#include "platform/files/descriptor.h"
 #include "platform/files/errors.h"
 
 #include <cerrno>
@@ -14,31 +15,6 @@ namespace fileops {
 
 namespace {
     thread_local CopyMethod g_last_method = CopyMethod::ReadWrite;
-
-    class Fd {
-    public:
-        explicit Fd(int fd = -1)
-            : m_fd(fd)
-        {
-        }
-        ~Fd()
-        {
-            if (m_fd >= 0)
-                ::close(m_fd);
-        }
-        Fd(const Fd&) = delete;
-        Fd& operator=(const Fd&) = delete;
-        int get() const { return m_fd; }
-        void reset(int fd)
-        {
-            if (m_fd >= 0)
-                ::close(m_fd);
-            m_fd = fd;
-        }
-
-    private:
-        int m_fd;
-    };
 
     // Errors after which copy_file_range gives way to read and write.
     bool falls_back(int e) { return e == EXDEV || e == EINVAL || e == ENOSYS || e == EOPNOTSUPP || e == EPERM; }
@@ -117,7 +93,7 @@ bool copy_contents(int in, int out, std::uint64_t size, const std::function<bool
 bool copy_file(const std::string& source_path, int folder_fd, const std::string& name, bool replace,
     const std::function<bool(std::uint64_t)>& progress)
 {
-    Fd in(::open(source_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    files::Descriptor in(::open(source_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (in.get() < 0)
         throw files::SystemError("Cannot open file", source_path, errno);
     struct stat st {};
@@ -129,7 +105,7 @@ bool copy_file(const std::string& source_path, int folder_fd, const std::string&
 
     const mode_t mode = st.st_mode & 07777;
     // An unnamed file where the file system has them; else a temporary name in the same folder.
-    Fd out(replace ? -1 : ::openat(folder_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    files::Descriptor out(replace ? -1 : ::openat(folder_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     std::string temporary;
     if (out.get() < 0) {
         for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {

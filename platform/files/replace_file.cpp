@@ -1,5 +1,7 @@
 #include "platform/files/replace_file.h"
 
+#include "platform/files/descriptor.h"
+
 #include "platform/files/errors.h"
 
 #include <atomic>
@@ -14,34 +16,6 @@
 namespace files {
 
 namespace {
-
-// Closes a descriptor that is still open when a step fails.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) noexcept
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const noexcept { return m_fd; }
-    // Closes now and reports the result, since a delayed write error can surface only here.
-    int close() noexcept
-    {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result;
-    }
-
-private:
-    int m_fd;
-};
 
 // Removes the temporary file unless the rename has consumed it.
 class TemporaryName {

@@ -337,16 +337,10 @@ void TApplication::ShowException(const std::string& message)
 }
 
 int TApplication::message_box(const std::string& text, const std::string& caption, BoxIcon icon,
-    const std::vector<BoxButton>& buttons, int focused, int cancel_result, bool deliver_timers)
+    const std::vector<BoxButton>& buttons, int focused, int cancel_result)
 {
     TForm* box = add_form(build_message_box(*this, text, caption, icon, buttons, focused));
-    if (!deliver_timers)
-        ++m_timers_blocked;
-    ScopeExit cleanup { [&] {
-        if (!deliver_timers)
-            --m_timers_blocked;
-        destroy_form(box);
-    } };
+    ScopeExit cleanup { [&] { destroy_form(box); } };
     const int result = run_modal(*box, false);
     for (const auto& b : buttons)
         if (b.result == result)
@@ -358,57 +352,39 @@ int TApplication::message_box(const std::string& text, const std::string& captio
 
 bool TApplication::handle_key(TForm& window, const KeyEvent& key)
 {
+    // One decision for every back-end: what is_dialog_key leaves alone belongs to the control.
+    if (!is_dialog_key(window, key))
+        return false;
     if (!window.Enabled() || !window.Visible())
         return true;
     TControl* focus = window.ActiveControl();
-    const bool on_button = is_button(focus);
-    const bool on_check_box = is_check_box(focus);
     switch (key.key) {
     case Key::Tab:
-        if (key.ctrl || key.alt)
-            return false;
         move_focus(window, !key.shift);
-        return true;
-    case Key::Escape:
-        return true;
+        break;
     case Key::F4:
-        if (!key.alt)
-            return false;
         user_close(window);
-        return true;
+        break;
     case Key::Enter:
-        if (on_button)
+        if (is_button(focus))
             press(*focus);
-        return true;
+        break;
     case Key::Space:
-        if (on_button || on_check_box) {
-            press(*focus);
-            return true;
-        }
-        return false;
+        press(*focus);
+        break;
     case Key::Left:
     case Key::Up:
     case Key::Right:
     case Key::Down:
-        if (!on_button && !on_check_box)
-            return false;
         move_focus(window, key.key == Key::Right || key.key == Key::Down);
-        return true;
+        break;
     case Key::Character:
-        if (key.ctrl)
-            return false;
-        if (key.alt) {
-            accelerator(window, key.text);
-            return true;
-        }
-        if (on_button || on_check_box) {
-            accelerator(window, key.text);
-            return true;
-        }
-        return false;
+        accelerator(window, key.text);
+        break;
     default:
-        return false;
+        break;
     }
+    return true;
 }
 
 bool TApplication::is_dialog_key(const TForm& window, const KeyEvent& key) const
@@ -517,7 +493,7 @@ void TApplication::stop_all_timers()
 
 std::optional<std::int64_t> TApplication::next_timer_due() const
 {
-    if (m_timers_blocked > 0 || m_timers.empty())
+    if (m_timers.empty())
         return std::nullopt;
     std::int64_t due = m_timers.front()->m_due;
     for (const TTimer* t : m_timers)
@@ -527,7 +503,7 @@ std::optional<std::int64_t> TApplication::next_timer_due() const
 
 bool TApplication::fire_due_timer()
 {
-    if (m_timers_blocked > 0 || m_timers.empty())
+    if (m_timers.empty())
         return false;
     const std::int64_t now = m_backend.monotonic_ms();
     TTimer* due = nullptr;

@@ -70,15 +70,14 @@ public:
     void ShowException(const std::string& message);
     static std::string box_text(const std::string& message);
 
-    // A message box with the given buttons, run modally; returns the index of the button
-    // pressed, or `cancel_index` when the box is closed or the end flag is set.
+    // A message box with the given buttons, run modally; returns the result of the button
+    // pressed, or `cancel_result` when the box is closed or the end flag is set.
     struct BoxButton {
         std::string caption;
         int result;
     };
     int message_box(const std::string& text, const std::string& caption, BoxIcon icon,
-        const std::vector<BoxButton>& buttons, int focused = 0, int cancel_result = mrCancel,
-        bool deliver_timers = true);
+        const std::vector<BoxButton>& buttons, int focused = 0, int cancel_result = mrCancel);
 
     // Dialog keyboard handling for a key aimed at `window`. Returns true when the key was
     // consumed (navigation, a button pressed, an accelerator, a key dropped because the window
@@ -147,7 +146,6 @@ private:
     bool m_program_active = true;
     bool m_terminated = false;
     bool m_quit_posted = false;
-    int m_timers_blocked = 0;
     int m_background_work = 0;
     std::vector<TTimer*> m_timers;
 };

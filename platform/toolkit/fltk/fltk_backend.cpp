@@ -14,8 +14,6 @@
 
 namespace toolkit::fltk {
 
-extern int g_capture_generation;
-
 namespace {
 
     FltkBackend* g_backend = nullptr;
@@ -211,12 +209,17 @@ bool FltkBackend::any_modal_shown() const
     return std::any_of(m_windows.begin(), m_windows.end(), [](FormWindow* w) { return w->shown() && w->visible() && w->modal_shown; });
 }
 
-void FltkBackend::show(TForm& form, bool modal)
+FormWindow* FltkBackend::find_window(const TForm& form) const
 {
-    FormWindow* window = nullptr;
     for (FormWindow* w : m_windows)
         if (&w->form == &form)
-            window = w;
+            return w;
+    return nullptr;
+}
+
+void FltkBackend::show(TForm& form, bool modal)
+{
+    FormWindow* window = find_window(form);
     if (!window) {
         window = new FormWindow(*this, form);
         if (m_icon)
@@ -240,34 +243,30 @@ void FltkBackend::show(TForm& form, bool modal)
 
 void FltkBackend::hide(TForm& form)
 {
-    for (FormWindow* w : m_windows)
-        if (&w->form == &form) {
-            // The user may have moved it: remember where it was left.
-            if (w->shown())
-                form.SetPosition(w->x(), w->y());
-            w->hide();
-        }
+    FormWindow* w = find_window(form);
+    if (!w)
+        return;
+    // The user may have moved it: remember where it was left.
+    if (w->shown())
+        form.SetPosition(w->x(), w->y());
+    w->hide();
 }
 
 void FltkBackend::activate(TForm& form)
 {
-    for (FormWindow* w : m_windows)
-        if (&w->form == &form && w->shown()) {
-            w->focus_active_control();
-        }
+    if (FormWindow* w = find_window(form); w && w->shown())
+        w->focus_active_control();
 }
 
 void FltkBackend::destroy(TForm& form)
 {
-    for (auto it = m_windows.begin(); it != m_windows.end(); ++it)
-        if (&(*it)->form == &form) {
-            FormWindow* w = *it;
-            m_windows.erase(it);
-            w->unlink();
-            w->hide();
-            delete w;
-            return;
-        }
+    FormWindow* w = find_window(form);
+    if (!w)
+        return;
+    m_windows.erase(std::find(m_windows.begin(), m_windows.end(), w));
+    w->unlink();
+    w->hide();
+    delete w;
 }
 
 void FltkBackend::cancel_mouse_capture()

@@ -42,6 +42,8 @@ public:
     bool any_modal_shown() const;
 
 private:
+    FormWindow* find_window(const TForm& form) const;
+
     TApplication* m_app = nullptr;
     ScreenInfo m_screen;
     std::unique_ptr<Fl_RGB_Image> m_icon;

@@ -44,6 +44,10 @@ private:
 // bottom-left pixel made transparent.
 std::unique_ptr<Fl_RGB_Image> make_image(const Picture& picture, int cell = 0, int cells = 1, bool transparent = false);
 
+// Counts the mouse captures cancelled so far: a button pressed before the latest one does not
+// count its release as a click.
+extern int g_capture_generation;
+
 // Marks a shown window as a fixed dialog: move and close only, no minimise or maximise box.
 void apply_dialog_hints(Fl_Window& window);
 
