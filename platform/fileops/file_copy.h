@@ -12,8 +12,11 @@ namespace fileops {
 // `progress` is told how many bytes went since it was last called; it returns false to stop.
 // Returns false when stopped; throws files::SystemError when the data cannot be moved. The
 // destination's contents are then incomplete: callers write into a file nobody sees yet.
+// `try_clone` false skips the clone where it was refused before between the same file systems.
 bool copy_contents(int source_fd, int destination_fd, std::uint64_t size,
-    const std::function<bool(std::uint64_t)>& progress = {});
+    const std::function<bool(std::uint64_t)>& progress = {}, bool try_clone = true);
+// Whether the last clone tried on this thread was refused because the file systems cannot do it.
+bool last_clone_refused();
 
 // How the data was moved last on this thread (for tests and benchmarks).
 enum class CopyMethod { Clone, CopyFileRange, ReadWrite };
@@ -28,7 +31,15 @@ CopyMethod last_copy_method();
 bool copy_file(const std::string& source_path, int folder_fd, const std::string& name, bool replace,
     const std::function<bool(std::uint64_t)>& progress = {});
 
+// As copy_file, from a regular file already open for reading (`st` is its fstat).
+bool copy_opened_file(int source_fd, const struct stat& st, int folder_fd, const std::string& name, bool replace,
+    const std::function<bool(std::uint64_t)>& progress = {}, bool try_clone = true);
+
 // The prefix of the temporary names the copy uses: never taken for a real file.
 inline constexpr const char* temporary_prefix = ".siirtolux-";
+// Whether `name` is one of those temporary names (left behind by a run that was killed).
+bool is_temporary_name(const std::string& name);
+// A fresh temporary name.
+std::string new_temporary_name();
 
 } // namespace fileops

@@ -19,6 +19,24 @@ public:
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor(Descriptor&& other) noexcept
+        : m_fd(other.m_fd)
+    {
+        other.m_fd = -1;
+    }
+    Descriptor& operator=(Descriptor&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    // Gives the descriptor up without closing it.
+    int release() noexcept
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
 
     int get() const noexcept { return m_fd; }
     // Takes another descriptor, closing the one held.

@@ -156,6 +156,28 @@ void TApplication::handle_one()
     m_backend.wait(next_timer_due());
 }
 
+void TApplication::handle_pending()
+{
+    m_backend.poll();
+    while (!m_terminated) {
+        m_queue.clear_wake();
+        if (signals::take_end_session()) {
+            end_session();
+            return;
+        }
+        if (signals::take_settings_change()) {
+            settings_change();
+            continue;
+        }
+        if (auto message = m_queue.take()) {
+            dispatch(*message);
+            continue;
+        }
+        if (!fire_due_timer())
+            return;
+    }
+}
+
 void TApplication::dispatch(Message& m)
 {
     using K = Message::Kind;
@@ -236,38 +258,53 @@ void TApplication::settings_change()
     }
 }
 
-int TApplication::run_modal(TForm& w, bool becomes_active_form)
+TApplication::ModalWindow::ModalWindow(TApplication& app, TForm& w, bool becomes_active_form, bool show_now)
+    : m_app(app)
+    , m_window(w)
+    , m_becomes_active_form(becomes_active_form)
+    , m_previous_form(app.m_active_form)
+    , m_previous_window(app.m_active_window)
 {
-    TForm* const previous_form = m_active_form;
-    TForm* const previous_window = m_active_window;
     if (becomes_active_form)
-        m_active_form = &w;
-
-    std::vector<TForm*> disabled;
-    for (const auto& f : m_forms)
+        app.m_active_form = &w;
+    for (const auto& f : app.m_forms)
         if (f.get() != &w && f->Visible() && f->Enabled()) {
             f->SetEnabled(false);
-            disabled.push_back(f.get());
+            m_disabled.push_back(f.get());
         }
     ++w.m_modal_depth;
+    if (show_now)
+        show();
+}
 
-    // Whatever ends the loop, the window is hidden and the program's state is given back.
-    ScopeExit restore { [&] {
-        --w.m_modal_depth;
-        w.Hide();
-        for (TForm* f : disabled)
-            if (is_live(f))
-                f->SetEnabled(true);
-        if (becomes_active_form)
-            m_active_form = is_live(previous_form) ? previous_form : m_main_form;
-        if (m_active_window == &w || m_active_window == nullptr)
-            activate(is_live(previous_window) ? previous_window : m_active_form);
-    } };
+void TApplication::ModalWindow::show()
+{
+    if (m_shown)
+        return;
+    m_shown = true;
+    m_app.show_form(m_window, true);
+    if (!m_window.ActiveControl() || !m_window.ActiveControl()->CanFocus())
+        m_window.SetActiveControl(m_window.first_in_tab_order());
+    m_app.activate(&m_window);
+}
 
-    show_form(w, true);
-    if (!w.ActiveControl() || !w.ActiveControl()->CanFocus())
-        w.SetActiveControl(w.first_in_tab_order());
-    activate(&w);
+TApplication::ModalWindow::~ModalWindow()
+{
+    // Whatever ended the loop, the window is hidden and the program's state is given back.
+    --m_window.m_modal_depth;
+    m_window.Hide();
+    for (TForm* f : m_disabled)
+        if (m_app.is_live(f))
+            f->SetEnabled(true);
+    if (m_becomes_active_form)
+        m_app.m_active_form = m_app.is_live(m_previous_form) ? m_previous_form : m_app.m_main_form;
+    if (m_app.m_active_window == &m_window || m_app.m_active_window == nullptr || !m_shown)
+        m_app.activate(m_app.is_live(m_previous_window) ? m_previous_window : m_app.m_active_form);
+}
+
+int TApplication::run_modal(TForm& w, bool becomes_active_form)
+{
+    ModalWindow modal(*this, w, becomes_active_form);
     if (becomes_active_form && w.OnActivate) {
         try {
             w.OnActivate(&w);
@@ -530,9 +567,14 @@ bool TApplication::fire_due_timer()
 TApplication::BackgroundWork::BackgroundWork(TApplication& app)
     : m_app(app)
 {
-    ++m_app.m_background_work;
+    if (m_app.m_background_work++ == 0)
+        m_app.m_background_window = m_app.m_active_window;
 }
 
-TApplication::BackgroundWork::~BackgroundWork() { --m_app.m_background_work; }
+TApplication::BackgroundWork::~BackgroundWork()
+{
+    if (--m_app.m_background_work == 0)
+        m_app.m_work_window = nullptr;
+}
 
 } // namespace toolkit

@@ -57,12 +57,38 @@ public:
 
     // Takes and handles one message, one timer tick, or waits for the next of them.
     void handle_one();
+    // Handles every message and due timer tick waiting now, and the back-end's pending events,
+    // without waiting (for a caller busy with work of its own on this thread).
+    void handle_pending();
 
     // Runs `window` modally: disables every other visible and enabled window, shows it, runs
     // the loop until it has a result (cancel once the end flag is set), hides it, enables exactly
     // the windows it disabled and gives activation and focus back. `becomes_active_form`: the
     // window becomes the application's focused window and its activation handler runs.
     int run_modal(TForm& window, bool becomes_active_form);
+
+    // `window` made modal for as long as this lives, for a loop of the caller's own: every other
+    // visible and enabled window is disabled at once; the window is shown now or later (show());
+    // when this goes, the window is hidden, exactly the windows it disabled are enabled again, and
+    // activation and focus go back.
+    class ModalWindow {
+    public:
+        ModalWindow(TApplication& app, TForm& window, bool becomes_active_form, bool show_now = true);
+        ~ModalWindow();
+        ModalWindow(const ModalWindow&) = delete;
+        ModalWindow& operator=(const ModalWindow&) = delete;
+        void show();
+        bool shown() const { return m_shown; }
+
+    private:
+        TApplication& m_app;
+        TForm& m_window;
+        bool m_becomes_active_form;
+        bool m_shown = false;
+        TForm* m_previous_form;
+        TForm* m_previous_window;
+        std::vector<TForm*> m_disabled;
+    };
 
     // Error reporting: the error box, with the message, "." added by the rule, the title as
     // caption, one OK button and the stop icon. The program goes on afterwards.
@@ -114,7 +140,9 @@ public:
     std::optional<std::int64_t> next_timer_due() const;
 
     // While work runs on other threads (the file-operation service), the headless back-end
-    // waits for their posts instead of reading its script.
+    // waits for their posts in real time instead of reading its script, unless a window of the
+    // work's own is active: a question the script answers, or its progress window while the
+    // script has steps left.
     class BackgroundWork {
     public:
         explicit BackgroundWork(TApplication& app);
@@ -126,6 +154,12 @@ public:
         TApplication& m_app;
     };
     int background_work() const { return m_background_work; }
+    // The window that was active when the outermost background work began.
+    TForm* background_window() const { return m_background_window; }
+    // A window that only shows how the background work goes (a progress window); nullptr when
+    // none. While it is active the work goes on by itself.
+    TForm* work_window() const { return m_work_window; }
+    void set_work_window(TForm* window) { m_work_window = window; }
 
 private:
     void create_form(std::unique_ptr<TForm> form, std::string_view description, std::string_view source_name);
@@ -147,6 +181,8 @@ private:
     bool m_terminated = false;
     bool m_quit_posted = false;
     int m_background_work = 0;
+    TForm* m_background_window = nullptr;
+    TForm* m_work_window = nullptr;
     std::vector<TTimer*> m_timers;
 };
 

@@ -46,6 +46,8 @@ public:
     // Sleeps until input arrives, something is posted into the queue, or `deadline` (on the
     // monotonic clock) has come. Input is posted into the application's queue.
     virtual void wait(std::optional<std::int64_t> deadline) = 0;
+    // Handles the events that are pending now, without waiting.
+    virtual void poll() { }
 
     // A window is shown (`modal`: it is run by a modal loop), hidden, or its state has changed.
     virtual void show(TForm& form, bool modal) = 0;

@@ -204,6 +204,8 @@ void FltkBackend::wait(std::optional<std::int64_t> deadline)
     Fl::wait(seconds);
 }
 
+void FltkBackend::poll() { Fl::check(); }
+
 bool FltkBackend::any_modal_shown() const
 {
     return std::any_of(m_windows.begin(), m_windows.end(), [](FormWindow* w) { return w->shown() && w->visible() && w->modal_shown; });

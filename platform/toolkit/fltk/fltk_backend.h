@@ -28,6 +28,7 @@ public:
     std::int64_t monotonic_ms() const override;
     LocalTime local_time() const override;
     void wait(std::optional<std::int64_t> deadline) override;
+    void poll() override;
     void show(TForm& form, bool modal) override;
     void hide(TForm& form) override;
     void activate(TForm& form) override;

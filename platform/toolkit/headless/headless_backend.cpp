@@ -1,5 +1,6 @@
 #include "platform/toolkit/headless/headless_backend.h"
 
+#include <chrono>
 #include <csignal>
 #include <poll.h>
 #include <stdexcept>
@@ -210,9 +211,18 @@ void HeadlessBackend::wait(std::optional<std::int64_t> deadline)
     if (!m_app)
         return;
     // Work on other threads posts into the queue in real time: wait for it, not for the script.
-    if (m_app->background_work() > 0) {
+    // Virtual time keeps pace with real time meanwhile, so timers (the progress window's delay,
+    // the clock) fall due as they would. A question the work asks is answered from the script.
+    const TForm* active = m_app->active_window();
+    if (m_app->background_work() > 0
+        && (active == m_app->background_window() || (active == m_app->work_window() && m_script.m_steps.empty()))) {
+        int timeout = 100;
+        if (deadline)
+            timeout = static_cast<int>(std::clamp<std::int64_t>(*deadline - m_now, 0, 100));
+        const auto start = std::chrono::steady_clock::now();
         pollfd p { m_app->queue().wake_fd(), POLLIN, 0 };
-        poll(&p, 1, 100);
+        ::poll(&p, 1, timeout);
+        m_now += std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
         return;
     }
     if (m_script.m_steps.empty()) {
