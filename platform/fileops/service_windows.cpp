@@ -36,6 +36,28 @@ namespace {
         form->SetActiveControl(raw);
         return form;
     }
+
+    // `text` shortened in the middle with "…" until the back-end draws it within `width`
+    // pixels, cutting only between whole UTF-8 sequences.
+    std::string fit(const std::string& text, int width, const Backend& backend, const Font& font)
+    {
+        if (backend.text_width(text, font) <= width)
+            return text;
+        std::vector<std::size_t> starts;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+                starts.push_back(i);
+        starts.push_back(text.size());
+        const std::size_t characters = starts.size() - 1;
+        for (std::size_t keep = characters; keep-- > 0;) {
+            const std::size_t head = (keep + 1) / 2;
+            const std::size_t tail = keep - head;
+            const std::string shortened = text.substr(0, starts[head]) + "…" + text.substr(starts[characters - tail]);
+            if (backend.text_width(shortened, font) <= width)
+                return shortened;
+        }
+        return "…";
+    }
 } // namespace
 
 ServiceWindows::ServiceWindows(TApplication& app, CopyProgress& progress, bool show_progress, bool show_errors)
@@ -75,7 +97,7 @@ void ServiceWindows::tick()
         m_modal->show();
         m_app.set_work_window(m_window);
     }
-    m_item->SetText(texts::copying(m_progress.item()));
+    m_item->SetText(fit(texts::copying(m_progress.item()), m_item->ScaledBounds().width, m_app.backend(), m_item->font()));
     const std::uint64_t total = m_progress.bytes_total.load();
     const std::uint64_t done = m_progress.bytes_done.load();
     if (total > 0)

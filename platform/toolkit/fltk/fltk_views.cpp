@@ -241,9 +241,12 @@ namespace {
         }
         void sync() override
         {
-            // Labels size themselves to their text.
+            // Labels size themselves to their text, line by line.
             set_font(m_backend, m_control.font());
-            const int w = std::max(m_control.ScaledBounds().width, caption_width(m_control.Text()) + 1);
+            int widest = 0;
+            for (const std::string& line : lines())
+                widest = std::max(widest, static_cast<int>(fl_width(line.c_str(), static_cast<int>(line.size()))));
+            const int w = std::max(m_control.ScaledBounds().width, widest + 1);
             if (w != this->w())
                 size(w, h());
             sync_common();
@@ -255,7 +258,23 @@ namespace {
             fl_color(face_colour);
             fl_rectf(x(), y(), w(), h());
             set_font(m_backend, m_control.font());
-            draw_caption(m_control.Text(), x(), y() + fl_height() - fl_descent(), m_control.Enabled(), false);
+            int baseline = y() + fl_height() - fl_descent();
+            for (const std::string& line : lines()) {
+                draw_caption(line, x(), baseline, m_control.Enabled(), false);
+                baseline += fl_height();
+            }
+        }
+
+    private:
+        std::vector<std::string> lines() const
+        {
+            std::vector<std::string> result;
+            const std::string& text = m_control.Text();
+            std::size_t start = 0;
+            for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+                result.push_back(text.substr(start, end - start));
+            result.push_back(text.substr(start));
+            return result;
         }
     };
 
