@@ -1,4 +1,5 @@
 #include "app/startup.h"
+#include "platform/fileops/copy_workers.h"
 #include "platform/fileops/shell_api.h"
 #include "platform/files/executable.h"
 #include "platform/toolkit/application.h"
@@ -198,4 +199,53 @@ TEST(DeleteCommand, HandsTheTypedPathOverAndTouchesNothingElse)
     EXPECT_EQ(lines, 1u);
     EXPECT_TRUE(p.backend.boxes().empty());
     EXPECT_EQ(p.log_file(), ""); // no save
+}
+
+// The command with the real file-operation service, drive C: in the test's folder.
+struct RealService {
+    explicit RealService(Program& p)
+    {
+        fileops::set_service_for_tests(nullptr);
+        ::setenv("SIIRTOLUX_DRIVE_C", p.folder.path().c_str(), 1);
+        make_folder(p.folder / "Omat tiedostot");
+        make_folder(p.folder / "Varakopiot");
+    }
+    ~RealService()
+    {
+        ::unsetenv("SIIRTOLUX_DRIVE_C");
+        fileops::hold_copies_for_tests(false);
+    }
+};
+
+TEST(CopyCommand, RealCopyArrivesAndIsLogged)
+{
+    Program p;
+    RealService real(p);
+    write_bytes(p.folder / "Omat tiedostot/päivä.txt", "data");
+    p.script().pass(600).click("Form1", "BitBtn2");
+    EXPECT_EQ(app::run(p.backend), 0);
+    EXPECT_EQ(read_bytes(p.folder / "Varakopiot/Omat tiedostot/päivä.txt"), "data");
+    const std::string log = p.log_file();
+    EXPECT_EQ(log.rfind(initial + "Kopiointi aloitettu  12/09/24 13:05:07\r\nKopioidaan  C:\\Omat tiedostot C:\\Varakopiot\r\n"
+                  "Kopiointi valmis!   12/09/24 13:05:",
+                  0),
+        0u)
+        << log;
+}
+
+// SIGTERM in the middle of a file: the copy is broken off, the command writes its line and saves,
+// and the program ends once it is back in its loop.
+TEST(CopyCommand, SigtermDuringARealCopyBreaksItOffAndTheCommandFinishes)
+{
+    Program p;
+    RealService real(p);
+    write_bytes(p.folder / "Omat tiedostot/iso.bin", std::string(70u << 20, 'x'));
+    fileops::hold_copies_for_tests(true);
+    bool went_on = false;
+    // The sigterm is taken once the progress window is up.
+    p.script().pass(600).click("Form1", "BitBtn2").sigterm().call([&] { went_on = true; });
+    EXPECT_EQ(app::run(p.backend), 0);
+    EXPECT_FALSE(went_on);
+    EXPECT_NE(p.log_file().find("\r\nKopiointi keskeytetty!   12/09/24 13:05:"), std::string::npos) << p.log_file();
+    EXPECT_FALSE(std::ifstream(p.folder / "Varakopiot/Omat tiedostot/iso.bin").good());
 }

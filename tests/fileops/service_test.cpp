@@ -521,3 +521,47 @@ TEST(CopyService, ProgramWindowsTakeNoInputButKeepTickingWhileTheCopyWaits)
     EXPECT_GE(ticks, 2);
     EXPECT_EQ(read_bytes(s / "Varakopiot/iso.bin").size(), 70u << 20);
 }
+
+// The delete shows no window of its own unless something goes wrong; a request naming nothing
+// does nothing at all.
+TEST(DeleteService, OnlyAnErrorBringsUpAWindow)
+{
+    struct Case {
+        const char* name;
+        std::string path;
+        bool error;
+        std::vector<std::string> gone, kept;
+    };
+    const std::vector<Case> cases {
+        { "a folder with everything in it", "C:\\Omat", false, { "Omat" }, { "Muut/x.txt" } },
+        { "a wildcard", "C:\\Muut\\*.txt", false, { "Muut/x.txt" }, { "Omat/a.txt", "Muut" } },
+        { "a missing path", "C:\\Puuttuu", true, {}, { "Omat/a.txt", "Muut/x.txt" } },
+        { "the drive root is refused", "C:\\", true, {}, { "Omat/a.txt", "Muut/x.txt" } },
+        { "a wildcard in the drive root is refused", "C:\\*", true, {}, { "Omat/a.txt", "Muut/x.txt" } },
+        { "an empty text names nothing", "", false, {}, { "Omat/a.txt", "Muut/x.txt" } },
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        Service s;
+        make_tree(s / "Omat");
+        make_folder(s / "Muut");
+        write_bytes(s / "Muut/x.txt", "x");
+        s.a.main->on_click1 = [&] { shell::ShellDelete(k.path); };
+        s.script().click("Main", "Button1");
+        if (k.error)
+            s.script().answer("OK");
+        s.a.run();
+        if (k.error) {
+            ASSERT_EQ(s.boxes().size(), 1u);
+            EXPECT_EQ(s.boxes()[0].caption, "Virhe");
+            EXPECT_EQ(s.boxes()[0].buttons, std::vector<std::string> { "OK" });
+            EXPECT_EQ(s.boxes()[0].focused, "OK");
+        } else {
+            EXPECT_TRUE(s.boxes().empty()) << s.boxes()[0].text;
+        }
+        for (const auto& name : k.gone)
+            EXPECT_FALSE(exists(s / name)) << name;
+        for (const auto& name : k.kept)
+            EXPECT_TRUE(exists(s / name)) << name;
+    }
+}
