@@ -565,3 +565,37 @@ TEST(DeleteService, OnlyAnErrorBringsUpAWindow)
             EXPECT_TRUE(exists(s / name)) << name;
     }
 }
+
+// The tree changes while the copy stands at a question: a file listed before is now a FIFO and
+// another has gone. Both are reported, neither is trusted, the rest arrives.
+TEST(CopyService, SourceThatChangesOrVanishesDuringTheCopyIsReported)
+{
+    Service s;
+    make_folder(s / "Omat");
+    write_bytes(s / "Omat/a.txt", "a");
+    write_bytes(s / "Omat/b.txt", "b");
+    write_bytes(s / "Omat/c.txt", "c");
+    make_folder(s / "Varakopiot");
+    make_folder(s / "Varakopiot/Omat");
+    s.begin("C:\\Omat", "C:\\Varakopiot");
+    s.script()
+        .call([&] {
+            ASSERT_EQ(s.captions(), std::vector<std::string> { "Vahvista" }); // merge into the folder?
+            ::unlink((s / "Omat/b.txt").c_str());
+            ::mkfifo((s / "Omat/b.txt").c_str(), 0644);
+            ::unlink((s / "Omat/c.txt").c_str());
+        })
+        .answer("Kyllä")
+        .answer("OK")
+        .answer("OK");
+    const shell::Outcome o = s.finish();
+    EXPECT_NE(o.result, 0);
+    EXPECT_FALSE(o.aborted);
+    std::string reports;
+    for (std::size_t i = 1; i < s.boxes().size(); ++i)
+        reports += s.boxes()[i].caption + ": " + s.boxes()[i].text + "\n";
+    EXPECT_EQ(s.captions(), (std::vector<std::string> { "Vahvista", "Virhe", "Virhe" })) << reports;
+    EXPECT_NE(reports.find("\"C:\\Omat\\b.txt\" muuttui"), std::string::npos) << reports;
+    EXPECT_NE(reports.find("C:\\Omat\\c.txt"), std::string::npos) << reports;
+    EXPECT_EQ(entries(s / "Varakopiot/Omat"), std::vector<std::string> { "a.txt" });
+}
