@@ -46,6 +46,18 @@ namespace {
                 { { texts::ok, toolkit::mrOk } }, 0, toolkit::mrOk);
     }
 
+    // Relative paths are taken from the working folder; 0, or the error shown.
+    int read_working_folder(std::string& working, bool show_errors)
+    {
+        try {
+            working = files::working_folder();
+            return 0;
+        } catch (const files::SystemError& e) {
+            show_error(e.what(), show_errors);
+            return e.code() != 0 ? e.code() : EIO;
+        }
+    }
+
     int copy(SHFILEOPSTRUCTA& record, const RequestLists& lists, std::uint16_t flags)
     {
         const bool show_errors = (flags & FOF_NOERRORUI) == 0;
@@ -58,12 +70,8 @@ namespace {
         request.confirm_replace = (flags & FOF_NOCONFIRMATION) == 0;
 
         std::string working;
-        try {
-            working = files::working_folder();
-        } catch (const files::SystemError& e) {
-            show_error(e.what(), show_errors);
-            return e.code() != 0 ? e.code() : EIO;
-        }
+        if (const int e = read_working_folder(working, show_errors))
+            return e;
         if (!toolkit::Application)
             return EINVAL; // the service's windows need the application
         CopyProgress progress;
@@ -85,12 +93,8 @@ namespace {
         if (paths.empty())
             return 0; // an empty list names nothing to delete
         std::string working;
-        try {
-            working = files::working_folder();
-        } catch (const files::SystemError& e) {
-            show_error(e.what(), show_errors);
-            return e.code() != 0 ? e.code() : EIO;
-        }
+        if (const int e = read_working_folder(working, show_errors))
+            return e;
         const files::DriveTable drives = files::DriveTable::from_environment();
         int result = 0;
         for (const std::string& path : paths) {

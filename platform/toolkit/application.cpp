@@ -135,46 +135,35 @@ void TApplication::Terminate()
 
 void TApplication::end_session() { m_terminated = true; }
 
-void TApplication::handle_one()
+bool TApplication::handle_ready()
 {
     // Cleared before the queue is looked at, so that a post after this point wakes the wait.
     m_queue.clear_wake();
     if (signals::take_end_session()) {
         end_session();
-        return;
+        return true;
     }
     if (signals::take_settings_change()) {
         settings_change();
-        return;
+        return true;
     }
     if (auto message = m_queue.take()) {
         dispatch(*message);
-        return;
+        return true;
     }
-    if (fire_due_timer())
-        return;
-    m_backend.wait(next_timer_due());
+    return fire_due_timer();
+}
+
+void TApplication::handle_one()
+{
+    if (!handle_ready())
+        m_backend.wait(next_timer_due());
 }
 
 void TApplication::handle_pending()
 {
     m_backend.poll();
-    while (!m_terminated) {
-        m_queue.clear_wake();
-        if (signals::take_end_session()) {
-            end_session();
-            return;
-        }
-        if (signals::take_settings_change()) {
-            settings_change();
-            continue;
-        }
-        if (auto message = m_queue.take()) {
-            dispatch(*message);
-            continue;
-        }
-        if (!fire_due_timer())
-            return;
+    while (!m_terminated && handle_ready()) {
     }
 }
 

@@ -163,6 +163,8 @@ public:
 
 private:
     void create_form(std::unique_ptr<TForm> form, std::string_view description, std::string_view source_name);
+    // Handles one signal, message or due timer tick; false when none was waiting.
+    bool handle_ready();
     void dispatch(Message& message);
     bool fire_due_timer();
     void settings_change();
