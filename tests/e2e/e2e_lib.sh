@@ -102,3 +102,142 @@ expect_clean_exit() {
         fail "exit code $APP_RC, expected 0"
     fi
 }
+
+# Succeeds while the program runs; an ended program that is not yet waited for counts as ended.
+program_running() {
+    local state
+    state=$(ps -o stat= -p "$APP_PID" 2>/dev/null || true)
+    [ -n "$state" ] && [ "${state:0:1}" != Z ]
+}
+
+# Clicks at (x, y) of window $1's client area, in pixels at 96 dpi. (No --sync: it waits for
+# the pointer to move, which never happens when it is there already.)
+click_in() {
+    client_geometry "$1"
+    xdotool mousemove $((WIN_X + $2)) $((WIN_Y + $3)) click 1
+}
+
+# Replaces the text of the edit field at (x, y) of window $1 with $4: a click puts the focus in
+# the field, Ctrl+A selects all it holds, and the typed text replaces the selection.
+type_into() {
+    click_in "$1" "$2" "$3"
+    xdotool key --clearmodifiers ctrl+a
+    # xdotool reads the text in its own locale.
+    LC_ALL=C.UTF-8 xdotool type --delay 20 -- "$4"
+}
+
+# Waits until the path $1 exists (at most $2 seconds, default 10); fails otherwise, when the
+# program ends first, or at once when an error window ("Virhe") is shown meanwhile.
+wait_path() {
+    local path=$1 limit=${2:-10} i
+    for i in $(seq $((limit * 20))); do
+        [ -e "$path" ] && return 0
+        expect_no_window Virhe
+        if ! program_running; then
+            [ -e "$path" ] && return 0
+            cat "$E2E_DIR/program.log" >&2
+            fail "the program ended before $path appeared"
+        fi
+        sleep 0.05
+    done
+    fail "$path did not appear within $limit s"
+}
+
+# Fails when a window titled $1 is mapped.
+expect_no_window() {
+    if xdotool search --onlyvisible --name "^${1}\$" >/dev/null 2>&1; then
+        fail "a window titled '$1' appeared"
+    fi
+}
+
+# Makes a small source tree in folder $1: names with "ä" and blanks, a sub-folder, an empty
+# file, random bytes spanning several write chunks, unusual permission bits, a relative symbolic
+# link and modification times in the past.
+make_source_tree() {
+    local root=$1
+    mkdir -p "$root/ali kansio/syvä"
+    printf 'Hyvää päivää\r\n' >"$root/tiedosto ä.txt"
+    head -c 3000001 /dev/urandom >"$root/satunnainen.bin"
+    head -c 4099 /dev/urandom >"$root/ali kansio/pieni.bin"
+    : >"$root/ali kansio/syvä/tyhjä"
+    printf '#!/bin/sh\necho hei\n' >"$root/ali kansio/ajettava.sh"
+    ln -s "../tiedosto ä.txt" "$root/ali kansio/linkki"
+    chmod 600 "$root/satunnainen.bin"
+    chmod 755 "$root/ali kansio/ajettava.sh"
+    chmod 640 "$root/ali kansio/pieni.bin"
+    chmod 750 "$root/ali kansio/syvä"
+    touch -d '2021-03-04 05:06:07' "$root/tiedosto ä.txt"
+    touch -d '2019-12-31 23:59:59' "$root/satunnainen.bin" "$root/ali kansio/syvä/tyhjä"
+    touch -d '2020-06-15 12:00:00' "$root/ali kansio/pieni.bin" "$root/ali kansio/ajettava.sh"
+}
+
+# One line per entry under folder $1: its relative name and kind, and for a file its permission
+# bits, modification time and size, for a folder its permission bits, for a link its target.
+tree_manifest() {
+    (
+        cd "$1"
+        find . -mindepth 1 -print0 | sort -z | while IFS= read -r -d '' entry; do
+            if [ -L "$entry" ]; then
+                echo "$entry link -> $(readlink "$entry")"
+            elif [ -d "$entry" ]; then
+                echo "$entry folder $(stat -c '%a' "$entry")"
+            else
+                echo "$entry $(stat -c '%F %a %Y %s' "$entry")"
+            fi
+        done
+    )
+}
+
+# Fails unless folder $2 holds the same tree as folder $1: the same names, contents, kinds,
+# permission bits, file modification times and link targets.
+expect_same_tree() {
+    [ -d "$2" ] || fail "no folder $2"
+    diff -r --no-dereference "$1" "$2" >&2 || fail "$2 differs from $1"
+    diff <(tree_manifest "$1") <(tree_manifest "$2") >&2 || fail "names, kinds or attributes in $2 differ from $1"
+}
+
+# The clock text of the C locale for the epoch second $1: "MM/dd/yy hh:mm:ss", or the date
+# alone during the first second of a day.
+c_clock_text() {
+    local text
+    text=$(LC_ALL=C date -d "@$1" '+%m/%d/%y %H:%M:%S')
+    echo "${text% 00:00:00}"
+}
+
+# The epoch second of a C-locale clock text; fails on any other form.
+c_clock_seconds() {
+    [[ $1 =~ ^[0-9]{2}/[0-9]{2}/[0-9]{2}( [0-9]{2}:[0-9]{2}:[0-9]{2})?$ ]] ||
+        fail "'$1' is not a clock text of the C locale"
+    LC_ALL=C date -d "$1" +%s
+}
+
+# Splits the log file $1 into LOG_LINES after checking its form: valid UTF-8, no byte-order mark,
+# CR LF after every line and no CR or LF anywhere else.
+read_log() {
+    local file=$1 bare
+    [ -f "$file" ] || fail "no log file $file"
+    iconv -f UTF-8 -t UTF-8 "$file" >/dev/null 2>&1 || fail "$file is not valid UTF-8"
+    [ "$(head -c 3 "$file" | od -An -tx1 | tr -d ' ')" != efbbbf ] || fail "$file starts with a byte-order mark"
+    [ "$(tail -c 2 "$file" | od -An -tx1 | tr -d ' ')" = 0d0a ] || fail "$file does not end in CR LF"
+    # With every CR LF taken out, no CR or LF may be left.
+    bare=$(sed -z 's/\r\n//g' "$file" | tr -dc '\r\n' | wc -c)
+    [ "$bare" = 0 ] || fail "$file has a CR or LF that is not part of a CR LF"
+    mapfile -t LOG_LINES < <(sed 's/\r$//' "$file")
+}
+
+# Fails unless log file $1 is, byte for byte, the lines $2... each followed by CR LF.
+expect_log_bytes() {
+    local file=$1
+    shift
+    cmp "$file" <(printf '%s\r\n' "$@") >&2 || {
+        od -c "$file" | head -n 40 >&2
+        fail "$file is not the expected lines"
+    }
+}
+
+# Prints what follows the fixed prefix $2 in the log line $1; fails when the line does not start
+# with that prefix.
+line_value() {
+    [[ $1 == "$2"* ]] || fail "log line '$1' does not start with '$2'"
+    echo "${1#"$2"}"
+}
