@@ -172,7 +172,7 @@ namespace {
         bool look_up_target(const TargetFolder& target, const std::string& name, const std::string& shown, bool& exists,
             struct stat& st);
         Answer confirm(bool folder, const std::string& shown);
-        void fail(const std::string& text, int code);
+        void fail(const std::string& text, int code, bool from_worker = false);
         bool walk_done() const { return m_levels.empty() && m_next_top == m_tops.size(); }
         std::string join(const std::string& shown, const std::string& name) const
         {
@@ -204,10 +204,18 @@ namespace {
         int m_first_error = 0;
     };
 
-    void CopyRun::fail(const std::string& text, int code)
+    void CopyRun::fail(const std::string& text, int code, bool from_worker)
     {
         if (m_first_error == 0)
             m_first_error = code != 0 ? code : EIO;
+        // (A worker's report of a full target has claimed it already and says the copy stops.)
+        if (!from_worker && (code == ENOSPC || code == EDQUOT)) {
+            // A full target is reported once, by whoever meets it first, and the copy stops.
+            if (m_workers && !m_workers->claim_disk_full())
+                return;
+            m_host.report_error(text + "\n" + texts::stopping());
+            return;
+        }
         m_host.report_error(text);
     }
 
@@ -271,7 +279,8 @@ namespace {
             // The typed source itself is followed when it is a link.
             struct stat st {};
             if (::stat(source.path.c_str(), &st) != 0) {
-                fail(texts::source_missing(shown, errno), errno);
+                const int e = errno;
+                fail(texts::source_missing(shown, e), e);
                 return;
             }
             if (S_ISDIR(st.st_mode) && m_destination_chain.count({ st.st_dev, st.st_ino })) {
@@ -282,7 +291,8 @@ namespace {
             auto parent = std::make_shared<files::Descriptor>(::open(
                 (name.empty() ? source.path : parent_of(source.path)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             if (parent->get() < 0) {
-                fail(texts::source_missing(shown, errno), errno);
+                const int e = errno;
+                fail(texts::source_missing(shown, e), e);
                 return;
             }
             m_tops.push_back({ parent, name, true, shown, source.path });
@@ -290,7 +300,8 @@ namespace {
         }
         auto parent = std::make_shared<files::Descriptor>(::open(source.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (parent->get() < 0) {
-            fail(texts::source_missing(shown, errno), errno);
+            const int e = errno;
+            fail(texts::source_missing(shown, e), e);
             return;
         }
         std::vector<Entry> names;
@@ -370,7 +381,7 @@ namespace {
         while (true) {
             for (const WorkerError& e : m_workers->take_errors())
                 if (!m_cancelled)
-                    fail(e.text, e.code);
+                    fail(e.text, e.code, true);
             if (!m_cancelled && m_host.cancelled())
                 m_cancelled = true;
             if (m_cancelled) {
@@ -384,7 +395,7 @@ namespace {
                 m_next_top = m_tops.size();
             }
             if (!walk_done() && m_workers->has_room()) {
-                for (int i = 0; i < 64 && !walk_done() && !m_cancelled && m_workers->has_room(); ++i)
+                for (int i = 0; i < 64 && !walk_done() && !m_cancelled && !m_workers->disk_full() && m_workers->has_room(); ++i)
                     step();
                 m_host.poll();
                 continue;
@@ -400,7 +411,7 @@ namespace {
         m_workers->join();
         for (const WorkerError& e : m_workers->take_errors())
             if (!m_cancelled)
-                fail(e.text, e.code);
+                fail(e.text, e.code, true);
         m_workers.reset();
     }
 
@@ -412,7 +423,8 @@ namespace {
                 // A drive's root: its contents go into the destination.
                 struct stat st {};
                 if (::fstat(top.parent->get(), &st) != 0) {
-                    fail(texts::source_missing(top.shown, errno), errno);
+                    const int e = errno;
+                    fail(texts::source_missing(top.shown, e), e);
                     return;
                 }
                 Level level;
@@ -453,7 +465,8 @@ namespace {
     {
         struct stat st {};
         if (::fstatat(source_dir, name.c_str(), &st, follow ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
-            fail(texts::source_missing(source_shown, errno), errno);
+            const int e = errno;
+            fail(texts::source_missing(source_shown, e), e);
             return;
         }
         if (S_ISDIR(st.st_mode))
@@ -476,7 +489,8 @@ namespace {
         }
         exists = ::fstatat(target.fd.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
         if (!exists && errno != ENOENT) {
-            fail(texts::cannot_copy(shown, errno), errno);
+            const int e = errno;
+            fail(texts::cannot_copy(shown, e), e);
             return false;
         }
         return true;
@@ -490,7 +504,8 @@ namespace {
         Level level;
         level.source.reset(::openat(source_dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW)));
         if (level.source.get() < 0) {
-            fail(errno == ELOOP || errno == ENOTDIR ? texts::changed(source_shown) : texts::cannot_read_folder(source_shown, errno), errno);
+            const int e = errno;
+            fail(e == ELOOP || e == ENOTDIR ? texts::changed(source_shown) : texts::cannot_read_folder(source_shown, e), e);
             return;
         }
         struct stat opened {};
@@ -521,13 +536,17 @@ namespace {
             }
             if (confirm(true, target_shown) != Answer::Yes)
                 return;
-        } else if (::mkdirat(target->fd.get(), name.c_str(), 0700) != 0) {
-            fail(texts::cannot_create_folder(target_shown, errno), errno);
+        } else if (::mkdirat(target->fd.get(), name.c_str(), (st.st_mode & 0777) | S_IRWXU) != 0) {
+            // (Made with the source's permission bits and room for the copy to work in it, so that
+            // a copy killed before the folder is finished leaves it as it should be.)
+            const int e = errno;
+            fail(texts::cannot_create_folder(target_shown, e), e);
             return;
         }
         const int fd = ::openat(target->fd.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) {
-            fail(texts::cannot_copy(target_shown, errno), errno);
+            const int e = errno;
+            fail(texts::cannot_copy(target_shown, e), e);
             return;
         }
         level.target = std::make_shared<TargetFolder>(fd);
@@ -550,7 +569,8 @@ namespace {
         // file's reads never block anyway.
         job->source.reset(::openat(source_dir, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (follow ? 0 : O_NOFOLLOW)));
         if (job->source.get() < 0) {
-            fail(errno == ELOOP ? texts::changed(source_shown) : texts::cannot_copy(source_shown, errno), errno);
+            const int e = errno;
+            fail(e == ELOOP ? texts::changed(source_shown) : texts::cannot_copy(source_shown, e), e);
             return;
         }
         bool exists = false;
@@ -591,7 +611,8 @@ namespace {
         while (true) {
             const ssize_t n = ::readlinkat(source_dir, name.c_str(), link.data(), link.size());
             if (n < 0) {
-                fail(errno == EINVAL ? texts::changed(source_shown) : texts::cannot_copy(source_shown, errno), errno);
+                const int e = errno;
+                fail(e == EINVAL ? texts::changed(source_shown) : texts::cannot_copy(source_shown, e), e);
                 return;
             }
             if (static_cast<std::size_t>(n) < link.size()) {
@@ -615,7 +636,8 @@ namespace {
             // The new link is made beside the old one and takes its place in one rename.
             const std::string temporary = new_temporary_name();
             if (::symlinkat(link.c_str(), folder, temporary.c_str()) != 0) {
-                fail(texts::cannot_copy(target_shown, errno), errno);
+                const int e = errno;
+                fail(texts::cannot_copy(target_shown, e), e);
                 return;
             }
             if (::renameat(folder, temporary.c_str(), folder, name.c_str()) != 0) {
@@ -625,7 +647,8 @@ namespace {
                 return;
             }
         } else if (::symlinkat(link.c_str(), folder, name.c_str()) != 0) {
-            fail(texts::cannot_copy(target_shown, errno), errno);
+            const int e = errno;
+            fail(texts::cannot_copy(target_shown, e), e);
             return;
         }
         const timespec times[2] = { st.st_atim, st.st_mtim };

@@ -95,8 +95,10 @@ std::string same_item(const std::string& shown)
 
 std::string disk_full(const std::string& shown, int code)
 {
-    return with_reason("Kohdetta " + quoted(shown) + " ei voi kopioida.", code) + "\nKopiointi lopetetaan.";
+    return with_reason("Kohdetta " + quoted(shown) + " ei voi kopioida.", code) + "\n" + stopping();
 }
+
+std::string stopping() { return "Kopiointi lopetetaan."; }
 
 std::string ask_delete(const std::string& shown)
 {

@@ -38,6 +38,7 @@ std::string folder_over_file(const std::string& shown);
 std::string file_over_folder(const std::string& shown);
 std::string same_item(const std::string& shown);
 std::string disk_full(const std::string& shown, int code);
+std::string stopping();
 std::string unsupported_request();
 std::string ask_delete(const std::string& shown);
 std::string copying(const std::string& shown);

@@ -159,7 +159,7 @@ void CopyWorkers::copy(CopyJob& job)
         const int code = e.code();
         const bool full = code == ENOSPC || code == EDQUOT;
         // After the first report of a full disk, the jobs that follow fail silently.
-        if (full && m_disk_full.exchange(true))
+        if (full && !claim_disk_full())
             return;
         {
             std::lock_guard lock(m_mutex);

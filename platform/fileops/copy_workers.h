@@ -69,6 +69,8 @@ public:
     std::vector<WorkerError> take_errors();
     // The target file system is full: the jobs still queued are dropped.
     bool disk_full() const { return m_disk_full.load(); }
+    // Marks the target full; true for the first to find it so, who reports it.
+    bool claim_disk_full() { return !m_disk_full.exchange(true); }
     // The caller is about to wait: the next change of state wakes it.
     void want_wake() { m_want_wake.store(true); }
     // Breaks off: queued jobs are dropped, running ones stop within a moment.
