@@ -19,13 +19,25 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb on a free display at 96 dpi and openbox on it; exports DISPLAY.
+# Starts Xvfb on a free display at 96 dpi and openbox on it; exports DISPLAY. A display number
+# that another X server on the machine is just giving up can refuse the window manager, so the
+# pair is started afresh a few times before the test fails.
 start_display() {
-    local dpi=${1:-96}
+    local dpi=${1:-96} attempt
+    for attempt in 1 2 3 4 5; do
+        try_display "$dpi" && return 0
+        echo "X server or window manager did not come up (attempt $attempt), starting them again" >&2
+    done
+    fail "openbox did not start"
+}
+
+try_display() {
+    local dpi=$1 i xvfb wm
+    : >"$E2E_DIR/display"
     exec 3>"$E2E_DIR/display"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi "$dpi" -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
-    E2E_PIDS+=($!)
-    local i
+    xvfb=$!
+    E2E_PIDS+=($xvfb)
     for i in $(seq 100); do
         [ -s "$E2E_DIR/display" ] && break
         sleep 0.05
@@ -33,13 +45,17 @@ start_display() {
     exec 3>&-
     export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
     openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
-    E2E_PIDS+=($!)
+    wm=$!
+    E2E_PIDS+=($wm)
     # The window manager owns the screen once it has set its supporting window.
     for i in $(seq 100); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        kill -0 "$wm" 2>/dev/null || break
         sleep 0.05
     done
-    fail "openbox did not start"
+    kill "$wm" "$xvfb" 2>/dev/null || true
+    wait "$wm" "$xvfb" 2>/dev/null || true
+    return 1
 }
 
 # Copies the program into the test's folder and starts it; sets APP_PID.
