@@ -133,9 +133,12 @@ bool copy_contents(int in, int out, std::uint64_t size, const std::function<bool
         copied += static_cast<std::uint64_t>(n);
         const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
         if (static_cast<std::size_t>(n) == slice)
+            // Whole mebibytes, so that every slice starts on a page boundary (a slice that does
+            // not leaves the rest of the file to a slower path).
             slice = std::clamp<std::size_t>(
-                static_cast<std::size_t>(static_cast<double>(n) * 100'000.0 / static_cast<double>(std::max<long long>(took, 1))),
-                8u << 20, 1u << 30);
+                        static_cast<std::size_t>(static_cast<double>(n) * 100'000.0 / static_cast<double>(std::max<long long>(took, 1))),
+                        8u << 20, 1u << 30)
+                & ~((std::size_t { 1 } << 20) - 1);
         if (progress && !progress(static_cast<std::uint64_t>(n)))
             return false;
     }
