@@ -6,11 +6,10 @@
 //                                           the engine, answering every question with yes;
 //                                           prints the peak resident memory in KiB
 #include "platform/fileops/copy_engine.h"
+#include "platform/fileops/windowless_host.h"
 
-#include <condition_variable>
 #include <cstdio>
 #include <fcntl.h>
-#include <mutex>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -77,40 +76,6 @@ bool make_big(const std::string& path, long mib)
     return ::close(fd) == 0 && ok;
 }
 
-// Answers yes, prints errors, and waits on a condition variable.
-class Host final : public fileops::CopyHost {
-public:
-    fileops::Answer ask_create_folder(const std::string&) override { return fileops::Answer::Yes; }
-    fileops::Answer ask_replace_file(const std::string&) override { return fileops::Answer::YesToAll; }
-    fileops::Answer ask_merge_folder(const std::string&) override { return fileops::Answer::YesToAll; }
-    void report_error(const std::string& text) override
-    {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        ++errors;
-    }
-    void poll() override { }
-    void wait() override
-    {
-        std::unique_lock lock(m_mutex);
-        m_woken.wait(lock, [&] { return m_wakes > 0; });
-        m_wakes = 0;
-    }
-    void wake() override
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_wakes;
-        }
-        m_woken.notify_one();
-    }
-    bool cancelled() override { return false; }
-    int errors = 0;
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_woken;
-    int m_wakes = 0;
-};
 
 } // namespace
 
@@ -128,7 +93,7 @@ int main(int argc, char** argv)
         request.files_only = true;
         if (argc == 5)
             request.threads = std::stoi(argv[4]);
-        Host host;
+        fileops::WindowlessHost host;
         fileops::CopyProgress progress;
         files::DriveTable drives;
         drives.map('Z', "/");
@@ -136,7 +101,9 @@ int main(int argc, char** argv)
         rusage usage {};
         ::getrusage(RUSAGE_SELF, &usage);
         std::printf("%ld\n", usage.ru_maxrss);
-        return outcome.result == 0 && !outcome.aborted && host.errors == 0 ? 0 : 1;
+        for (const std::string& report : host.reports)
+            std::fprintf(stderr, "%s\n", report.c_str());
+        return outcome.result == 0 && !outcome.aborted && host.reports.empty() ? 0 : 1;
     }
     std::fprintf(stderr, "usage: copy_tree make <folder> <files> <seed> | big <file> <MiB> | copy <source> <folder> [threads]\n");
     return 2;

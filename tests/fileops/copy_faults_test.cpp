@@ -2,6 +2,7 @@
 // process killed in the middle of a file. Whatever happens, no file under its final name may be
 // incomplete and no file the copy was to replace may be damaged.
 #include "platform/fileops/copy_engine.h"
+#include "platform/fileops/windowless_host.h"
 #include "platform/fileops/copy_workers.h"
 #include "platform/fileops/file_copy.h"
 #include "tests/child_process.h"
@@ -38,37 +39,7 @@ namespace {
 constexpr std::size_t KiB = 1024;
 constexpr std::size_t MiB = 1024 * KiB;
 
-// Answers every question with yes, keeps the error reports, and waits on a condition variable.
-class Host final : public fileops::CopyHost {
-public:
-    fileops::Answer ask_create_folder(const std::string&) override { return fileops::Answer::Yes; }
-    fileops::Answer ask_replace_file(const std::string&) override { return fileops::Answer::Yes; }
-    fileops::Answer ask_merge_folder(const std::string&) override { return fileops::Answer::Yes; }
-    void report_error(const std::string& text) override { reports.push_back(text); }
-    void poll() override { }
-    void wait() override
-    {
-        std::unique_lock lock(m_mutex);
-        m_woken.wait(lock, [&] { return m_wakes > 0; });
-        m_wakes = 0;
-    }
-    void wake() override
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_wakes;
-        }
-        m_woken.notify_one();
-    }
-    bool cancelled() override { return false; }
-
-    std::vector<std::string> reports;
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_woken;
-    int m_wakes = 0;
-};
+using Host = fileops::WindowlessHost;
 
 fileops::CopyOutcome copy(const std::string& source, const std::string& destination, Host& host,
     fileops::CopyProgress& progress, int threads = 0)
@@ -134,18 +105,6 @@ bool same_contents(const std::string& a, const std::string& b)
     }
 }
 
-std::vector<std::string> entries(const std::string& folder)
-{
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(folder.c_str())) {
-        while (const dirent* e = ::readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                names.push_back(e->d_name);
-        ::closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::vector<std::string> without_temporaries(std::vector<std::string> names)
 {
@@ -454,7 +413,7 @@ std::vector<off_t> open_file_sizes(pid_t pid, const std::string& folder)
 {
     std::vector<off_t> sizes;
     const std::string fd_folder = "/proc/" + std::to_string(pid) + "/fd";
-    for (const std::string& fd : entries(fd_folder)) {
+    for (const std::string& fd : folder_entries(fd_folder)) {
         char link[4096];
         const ssize_t n = ::readlink((fd_folder + "/" + fd).c_str(), link, sizeof link);
         struct stat st {};
@@ -513,7 +472,7 @@ TEST(CopyFaults, KilledInTheMiddleOfAFileLeavesNoPartFileUnderItsName)
         EXPECT_GT(open_sizes[0], 0);
         EXPECT_LT(open_sizes[0], static_cast<off_t>(size));
 
-        const std::vector<std::string> left = entries(file_folder);
+        const std::vector<std::string> left = folder_entries(file_folder);
         std::vector<std::string> temporaries = left;
         std::erase_if(temporaries, [](const std::string& n) { return !fileops::is_temporary_name(n); });
         if (c.has_old_copy) {
@@ -527,13 +486,13 @@ TEST(CopyFaults, KilledInTheMiddleOfAFileLeavesNoPartFileUnderItsName)
             EXPECT_EQ(left, std::vector<std::string> {});
             // At most the folder the copy made, empty.
             if (file_folder != target) {
-                EXPECT_EQ(entries(target), std::vector<std::string> { "Omat" });
+                EXPECT_EQ(folder_entries(target), std::vector<std::string> { "Omat" });
             }
         }
 
         // A copy of the folder holding the leftovers, whole or by wildcard, leaves them out.
         for (const std::string& source : { target, target + "/*" }) {
-            if (entries(target).empty())
+            if (folder_entries(target).empty())
                 break; // nothing to copy, nothing to leave out
             SCOPED_TRACE("copying " + source);
             const std::string other = root / ("toinen" + std::to_string(row) + (source == target ? "" : "-tähti"));
@@ -542,7 +501,7 @@ TEST(CopyFaults, KilledInTheMiddleOfAFileLeavesNoPartFileUnderItsName)
             EXPECT_EQ(o.result, 0) << joined(host.reports);
             const std::string copied = (source == target ? other + "/kohde" + std::to_string(row) : other)
                 + file_folder.substr(target.size());
-            EXPECT_EQ(entries(copied), without_temporaries(left));
+            EXPECT_EQ(folder_entries(copied), without_temporaries(left));
         }
 
         // The next copy over the leftovers works and gives the whole file.
@@ -555,7 +514,7 @@ TEST(CopyFaults, KilledInTheMiddleOfAFileLeavesNoPartFileUnderItsName)
         if (!std::count(now.begin(), now.end(), "iso.bin"))
             now.push_back("iso.bin");
         std::sort(now.begin(), now.end());
-        EXPECT_EQ(entries(file_folder), now); // no new leftover
+        EXPECT_EQ(folder_entries(file_folder), now); // no new leftover
     }
 }
 

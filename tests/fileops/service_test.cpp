@@ -50,18 +50,6 @@ std::vector<std::string> listing(const std::string& root)
     return result;
 }
 
-std::vector<std::string> entries(const std::string& folder)
-{
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(folder.c_str())) {
-        while (const dirent* e = ::readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                names.push_back(e->d_name);
-        ::closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 bool exists(const std::string& path)
 {
@@ -229,7 +217,7 @@ TEST(CopyService, WildcardCopiesEveryMatchingFileWithItsAttributes)
     make_folder(s / "Omat/kansio.txt");
     make_folder(s / "Varakopiot");
     EXPECT_EQ(s.copy("C:\\Omat\\*.txt", "C:\\Varakopiot").result, 0);
-    EXPECT_EQ(entries(s / "Varakopiot"), (std::vector<std::string> { "a.txt", "b.TXT" }));
+    EXPECT_EQ(folder_entries(s / "Varakopiot"), (std::vector<std::string> { "a.txt", "b.TXT" }));
     struct stat source {}, copy {};
     ::stat((s / "Omat/a.txt").c_str(), &source);
     ::stat((s / "Varakopiot/a.txt").c_str(), &copy);
@@ -353,7 +341,7 @@ TEST(CopyService, ExistingItemsAreReplacedOnlyAsTheAnswersSay)
         EXPECT_EQ(o.aborted, k.aborted);
         EXPECT_EQ(read_bytes(s / "Varakopiot/Omat/a.txt"), k.a_new ? "new a" : "old a");
         EXPECT_EQ(read_bytes(s / "Varakopiot/Omat/b.txt"), k.b_new ? "new b" : "old b");
-        EXPECT_EQ(entries(s / "Varakopiot/Omat"), (std::vector<std::string> { "a.txt", "b.txt" }));
+        EXPECT_EQ(folder_entries(s / "Varakopiot/Omat"), (std::vector<std::string> { "a.txt", "b.txt" }));
     }
 }
 
@@ -372,7 +360,7 @@ TEST(CopyService, ReplacedLinkIsReplacedItselfAndItsTargetStays)
     ASSERT_GT(::readlink((s / "Varakopiot/linkki").c_str(), target, sizeof target), 0);
     EXPECT_STREQ(target, "uusi");
     EXPECT_EQ(read_bytes(s / "kohde.txt"), "target");
-    EXPECT_EQ(entries(s / "Varakopiot"), std::vector<std::string> { "linkki" });
+    EXPECT_EQ(folder_entries(s / "Varakopiot"), std::vector<std::string> { "linkki" });
 }
 
 TEST(CopyService, SpecialFilesAreReportedAndNeverOpenedAndTheRestIsCopied)
@@ -494,7 +482,7 @@ TEST(CopyService, BreakingOffInTheMiddleOfAFileLeavesNothingBehind)
         EXPECT_TRUE(progress_seen);
         EXPECT_TRUE(o.aborted);
         EXPECT_EQ(o.result, 0);
-        EXPECT_EQ(entries(s / "Varakopiot"), std::vector<std::string> { "iso.bin" });
+        EXPECT_EQ(folder_entries(s / "Varakopiot"), std::vector<std::string> { "iso.bin" });
         EXPECT_EQ(read_bytes(s / "Varakopiot/iso.bin"), "the old copy");
         EXPECT_EQ(s.a.app->find_form(fileops::ServiceWindows::progress_window_name), nullptr);
         EXPECT_TRUE(s.a.main->Enabled());
@@ -597,5 +585,5 @@ TEST(CopyService, SourceThatChangesOrVanishesDuringTheCopyIsReported)
     EXPECT_EQ(s.captions(), (std::vector<std::string> { "Vahvista", "Virhe", "Virhe" })) << reports;
     EXPECT_NE(reports.find("\"C:\\Omat\\b.txt\" muuttui"), std::string::npos) << reports;
     EXPECT_NE(reports.find("C:\\Omat\\c.txt"), std::string::npos) << reports;
-    EXPECT_EQ(entries(s / "Varakopiot/Omat"), std::vector<std::string> { "a.txt" });
+    EXPECT_EQ(folder_entries(s / "Varakopiot/Omat"), std::vector<std::string> { "a.txt" });
 }
