@@ -142,13 +142,12 @@ namespace {
             , m_host(host)
             , m_progress(progress)
         {
-            const bool backslash = request.destination.find('\\') != std::string::npos
-                || std::any_of(request.sources.begin(), request.sources.end(),
-                    [](const std::string& s) { return s.find('\\') != std::string::npos; });
-            const bool slash = request.destination.find('/') != std::string::npos
-                || std::any_of(request.sources.begin(), request.sources.end(),
-                    [](const std::string& s) { return s.find('/') != std::string::npos; });
-            m_separator = slash && !backslash ? '/' : '\\';
+            auto typed_with = [&](char c) {
+                return request.destination.find(c) != std::string::npos
+                    || std::any_of(request.sources.begin(), request.sources.end(),
+                        [c](const std::string& s) { return s.find(c) != std::string::npos; });
+            };
+            m_separator = typed_with('/') && !typed_with('\\') ? '/' : '\\';
         }
 
         CopyOutcome run();
@@ -309,7 +308,8 @@ namespace {
             fail(texts::cannot_read_folder(shown, e), e);
             return;
         }
-        const std::string folder_shown = shown.substr(0, shown.find_last_of("\\/") == std::string::npos ? 0 : shown.find_last_of("\\/"));
+        const std::size_t last_separator = shown.find_last_of("\\/");
+        const std::string folder_shown = last_separator == std::string::npos ? "" : shown.substr(0, last_separator);
         std::size_t matches = 0;
         for (const Entry& entry : names) {
             const std::string& name = entry.name;
@@ -448,7 +448,8 @@ namespace {
             m_levels.pop_back();
             return;
         }
-        const Entry entry = level.names[level.next++];
+        // Taken out of the level, which a folder visited below may move.
+        const Entry entry = std::move(level.names[level.next++]);
         const std::shared_ptr<TargetFolder> target = level.target;
         const std::string source_shown = join(level.source_shown, entry.name);
         const std::string target_shown = join(level.target_shown, entry.name);

@@ -123,17 +123,23 @@ void CopyWorkers::run()
     }
 }
 
+void CopyWorkers::report(WorkerError error)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_errors.push_back(std::move(error));
+    }
+    // The caller hears of every error, waiting or not.
+    m_want_wake.store(false);
+    m_wake();
+}
+
 void CopyWorkers::copy(CopyJob& job)
 {
     m_progress.set_item(job.shown);
     if (!job.looked && (::fstat(job.source.get(), &job.st) != 0 || !S_ISREG(job.st.st_mode))) {
         // Swapped for something else since the folder was read.
-        {
-            std::lock_guard lock(m_mutex);
-            m_errors.push_back({ texts::changed(job.source_shown), ESTALE });
-        }
-        m_want_wake.store(false);
-        m_wake();
+        report({ texts::changed(job.source_shown), ESTALE });
         return;
     }
     const std::pair<dev_t, dev_t> devices { job.st.st_dev, job.folder->device };
@@ -161,12 +167,7 @@ void CopyWorkers::copy(CopyJob& job)
         // After the first report of a full disk, the jobs that follow fail silently.
         if (full && !claim_disk_full())
             return;
-        {
-            std::lock_guard lock(m_mutex);
-            m_errors.push_back({ full ? texts::disk_full(job.shown, code) : texts::cannot_copy(job.shown, code), code });
-        }
-        m_want_wake.store(false);
-        m_wake();
+        report({ full ? texts::disk_full(job.shown, code) : texts::cannot_copy(job.shown, code), code });
     }
 }
 

@@ -81,6 +81,7 @@ public:
 private:
     void run();
     void copy(CopyJob& job);
+    void report(WorkerError error);
     void changed();
 
     CopyProgress& m_progress;

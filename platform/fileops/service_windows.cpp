@@ -97,7 +97,10 @@ void ServiceWindows::tick()
         m_modal->show();
         m_app.set_work_window(m_window);
     }
-    m_item->SetText(fit(texts::copying(m_progress.item()), m_item->ScaledBounds().width, m_app.backend(), m_item->font()));
+    if (std::string item = m_progress.item(); item != m_shown_item) {
+        m_item->SetText(fit(texts::copying(item), m_item->ScaledBounds().width, m_app.backend(), m_item->font()));
+        m_shown_item = std::move(item);
+    }
     const std::uint64_t total = m_progress.bytes_total.load();
     const std::uint64_t done = m_progress.bytes_done.load();
     if (total > 0)
@@ -107,10 +110,10 @@ void ServiceWindows::tick()
 Answer ServiceWindows::ask(const std::string& text, bool with_all)
 {
     std::vector<TApplication::BoxButton> buttons { { texts::yes, mrYes } };
-    if (with_all)
+    if (with_all) {
         buttons.push_back({ texts::yes_to_all, mrYesToAll });
-    if (with_all)
         buttons.push_back({ texts::no, mrNo });
+    }
     buttons.push_back({ texts::cancel, mrCancel });
     switch (m_app.message_box(text, texts::question_caption, BoxIcon::Question, buttons, 0, mrCancel)) {
     case mrYes:
@@ -130,10 +133,15 @@ Answer ServiceWindows::ask_replace_file(const std::string& shown) { return ask(t
 
 Answer ServiceWindows::ask_merge_folder(const std::string& shown) { return ask(texts::ask_merge(shown), true); }
 
+void show_error_window(TApplication& app, const std::string& text)
+{
+    app.message_box(text, texts::error_caption, BoxIcon::Stop, { { texts::ok, mrOk } }, 0, mrOk);
+}
+
 void ServiceWindows::report_error(const std::string& text)
 {
     if (m_show_errors)
-        m_app.message_box(text, texts::error_caption, BoxIcon::Stop, { { texts::ok, mrOk } }, 0, mrOk);
+        show_error_window(m_app, text);
 }
 
 void ServiceWindows::poll() { m_app.handle_pending(); }

@@ -47,6 +47,10 @@ private:
     std::unique_ptr<toolkit::TApplication::BackgroundWork> m_background;
     toolkit::TTimer m_timer;
     std::int64_t m_started = 0;
+    std::string m_shown_item;
 };
+
+// The service's error window: the text, the stop icon and "OK", captioned "Virhe".
+void show_error_window(toolkit::TApplication& app, const std::string& text);
 
 } // namespace fileops

@@ -42,8 +42,7 @@ namespace {
     void show_error(const std::string& text, bool show)
     {
         if (show && toolkit::Application)
-            toolkit::Application->message_box(text, texts::error_caption, toolkit::BoxIcon::Stop,
-                { { texts::ok, toolkit::mrOk } }, 0, toolkit::mrOk);
+            show_error_window(*toolkit::Application, text);
     }
 
     // Relative paths are taken from the working folder; 0, or the error shown.

@@ -18,8 +18,7 @@ mkdir -p "$drive_c/Kohde"
 
 start_display
 start_program "$exe"
-wid=$(wait_window "Siirtolux 1.0")
-xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
+wid=$(wait_active_window "Siirtolux 1.0")
 
 # Edit2 (16, 184, 145 x 21) and Edit3 (168, 184, 137 x 21); "Kopioi" (312, 72, 89 x 25).
 type_into "$wid" 88 194 "$source_text"

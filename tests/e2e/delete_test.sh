@@ -20,11 +20,8 @@ kept_before=$(tree_manifest "$kept")
 
 start_display
 start_program "$exe"
-main=$(wait_window "Siirtolux 1.0")
-xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
-click_in "$main" 356 116
-settings=$(wait_window "Kopiointi asetukset")
-xdotool windowactivate --sync "$settings" >/dev/null 2>&1 || true
+main=$(wait_active_window "Siirtolux 1.0")
+settings=$(open_settings "$main")
 
 # Edit3 (8, 104, 129 x 21), "Poista" (144, 103, 97 x 25).
 type_into "$settings" 72 114 'C:\Vanhat kopiot'

@@ -85,6 +85,21 @@ wait_window() {
     fail "no window titled '$title'"
 }
 
+# Waits for the window titled $1 and activates it; prints its id.
+wait_active_window() {
+    local id
+    id=$(wait_window "$1") || exit 1
+    xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+    echo "$id"
+}
+
+# Clicks "Asetukset" (312, 104, 89 x 25) in the main window $1 and waits for the settings
+# window; prints its id.
+open_settings() {
+    click_in "$1" 356 116 || exit 1
+    wait_active_window "Kopiointi asetukset"
+}
+
 # Waits for the program to end (at most $1 seconds) and sets APP_RC to its exit code.
 wait_exit() {
     local limit=${1:-10} i state

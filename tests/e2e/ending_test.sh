@@ -8,8 +8,7 @@ how=$2
 
 start_display
 start_program "$exe"
-wid=$(wait_window "Siirtolux 1.0")
-xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
+wid=$(wait_active_window "Siirtolux 1.0")
 
 case "$how" in
 alt-f4)

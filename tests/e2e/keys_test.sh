@@ -7,8 +7,7 @@ exe=$1
 
 start_display
 start_program "$exe"
-wid=$(wait_window "Siirtolux 1.0")
-xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
+wid=$(wait_active_window "Siirtolux 1.0")
 xprop -id "$wid" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no 32 x 32 icon"
 
 # The focus starts in the clock field: S there is typed, nothing ends.

@@ -15,13 +15,9 @@ mkdir -p "$drive_c/Varakopiot"
 
 start_display
 start_program "$exe"
-main=$(wait_window "Siirtolux 1.0")
-xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+main=$(wait_active_window "Siirtolux 1.0")
 
-# "Asetukset" (312, 104, 89 x 25) opens the settings window.
-click_in "$main" 356 116
-settings=$(wait_window "Kopiointi asetukset")
-xdotool windowactivate --sync "$settings" >/dev/null 2>&1 || true
+settings=$(open_settings "$main")
 
 # Three seconds leave time to type the text, arm the start and tick the close option.
 start_time=$(c_clock_text $(($(date +%s) + 3)))
